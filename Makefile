@@ -1,0 +1,56 @@
+# Ambrin+ — the two commands of the README and their helpers.
+#   make run    install what is missing, build, start the recorder
+#   make test   install what is missing, build, run every test (plain, then
+#               address/undefined-behaviour sanitizers, then thread sanitizer
+#               for the engine's concurrent parts)
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+JOBS       ?= $(shell nproc)
+WERROR     := $(if $(CI),ON,OFF)
+CMAKE_FLAGS ?=
+RUN_ARGS   ?=
+
+.PHONY: all deps build run test test-plain test-asan test-tsan bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBRIN_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/app/ambrin $(RUN_ARGS)
+
+test: test-plain test-asan test-tsan
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBRIN_WERROR=$(WERROR) -DAMBRIN_SANITIZE=address $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBRIN_WERROR=$(WERROR) -DAMBRIN_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target ambrin_tsan_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		ctest --output-on-failure -L tsan --timeout 600
+
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target ambrin_bench
+	$(BUILD)/bench/ambrin_bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -1,0 +1,87 @@
+// Costs of the foundation's hot paths: a settings read (every setting is read from the
+// stored key when needed) and an event's trip through the engine queue.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/AppContext.h"
+#include "app/EngineController.h"
+#include "app/SettingsStore.h"
+
+namespace {
+
+class TempConfig {
+public:
+    TempConfig() {
+        char pattern[] = "/tmp/ambench.XXXXXX";
+        m_root = ::mkdtemp(pattern);
+        ::setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", m_root.c_str(), 1);
+    }
+    ~TempConfig() { std::filesystem::remove_all(m_root); }
+    const std::string& root() const { return m_root; }
+
+private:
+    std::string m_root;
+};
+
+void BM_SettingsReadInt(benchmark::State& state) {
+    TempConfig config;
+    ambrin::SettingsStore store(config.root() + "/");
+    for (auto _ : state) {
+        int value = 0;
+        benchmark::DoNotOptimize(store.readInt(ambrin::setting::kTimeOfCallEnd, value));
+    }
+}
+BENCHMARK(BM_SettingsReadInt);
+
+void BM_SettingsWriteInt(benchmark::State& state) {
+    TempConfig config;
+    ambrin::SettingsStore store(config.root() + "/");
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.writeInt(ambrin::setting::kTimeMode, ++i & 1));
+    }
+}
+BENCHMARK(BM_SettingsWriteInt);
+
+// Post → event thread → broadcast to a window, measured as throughput.
+class CountingWindow : public ambrin::MainWindowInterface {
+public:
+    explicit CountingWindow(std::atomic<long>& seen) : m_seen(seen) {}
+    bool start() override { return true; }
+    void onEvent(const ambrin::EngineEvent&) override { m_seen.fetch_add(1, std::memory_order_release); }
+    std::string selectedFile() override { return {}; }
+    void performAction(std::string_view) override {}
+    void openManual() override {}
+
+private:
+    std::atomic<long>& m_seen;
+};
+
+void BM_EventRoundTrip(benchmark::State& state) {
+    TempConfig config;
+    std::atomic<long> seen{0};
+    ambrin::AppContext context;
+    ambrin::EngineParts parts;
+    parts.makeMainWindow = [&](ambrin::AppContext&) { return std::make_unique<CountingWindow>(seen); };
+    parts.sleep = [](std::chrono::milliseconds) {};
+    ambrin::EngineController controller(context, parts);
+    controller.start();
+    long posted = 0;
+    for (auto _ : state) {
+        controller.postEvent(std::make_unique<ambrin::EngineEvent>(ambrin::ev::kSettingsChanged));
+        ++posted;
+        while (seen.load(std::memory_order_acquire) < posted) {
+        }
+    }
+}
+BENCHMARK(BM_EventRoundTrip);
+
+}  // namespace
+
+BENCHMARK_MAIN();

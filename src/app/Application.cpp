@@ -1,0 +1,191 @@
+#include "app/Application.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "app/AppContext.h"
+#include "app/EngineController.h"
+#include "app/HeadlessWindow.h"
+#include "app/MenuCommands.h"
+#include "app/SettingsStore.h"
+#include "platform/DiskSpace.h"
+#include "platform/Folders.h"
+#include "platform/InstanceLock.h"
+#include "platform/MessageBox.h"
+#include "platform/Semaphore.h"
+#include "platform/SignalWatcher.h"
+#include "platform/StringTable.h"
+#include "platform/WindowEndpoint.h"
+#include "records/OldDatabase.h"
+
+namespace ambrin {
+
+namespace {
+
+constexpr double kMinimumFreeMegabytes = 40.0;
+constexpr auto kClaimPatience = std::chrono::seconds(5);
+
+// The one instance per session: the first start holds the lock; a later start wakes the
+// window of the one that holds it and ends.
+InstanceClaim claimInstance(InstanceLock& lock) {
+    const auto deadline = std::chrono::steady_clock::now() + kClaimPatience;
+    for (;;) {
+        if (lock.tryAcquire()) {
+            return InstanceClaim::First;
+        }
+        if (WindowEndpoint::exists(kMainWindowClass, kMainWindowTitle)) {
+            // The hidden tray window always exists while the program runs; a double click on
+            // the tray icon asks for the password when one is set, then restores the window.
+            if (WindowEndpoint::post(kTrayWindowClass, kTrayWindowTitle,
+                                     {kWmTrayNotify, 0, kWmLButtonDblClk})) {
+                return InstanceClaim::WokeOther;
+            }
+            WindowEndpoint::post(kMainWindowClass, kMainWindowTitle, {kWmShowNormal, 0, 0});
+            return InstanceClaim::WokeOther;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return InstanceClaim::OtherBusy;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+}  // namespace
+
+bool checkDiskSpace(const SettingsStore& settings, const FreeSpaceProbe& probe) {
+    std::string path;
+    if (settings.readString(setting::kDatabasePath, path) == kSettingsNotFound) {
+        return true;
+    }
+    const auto bytes = probe(path);
+    if (!bytes) {
+        return true;
+    }
+    const double megabytes = static_cast<double>(*bytes) * (1.0 / 1048576.0);
+    return megabytes > kMinimumFreeMegabytes;
+}
+
+int sendCommandToRunningInstance(std::string_view name) {
+    const auto id = menuCommandForName(name);
+    if (!id) {
+        std::fprintf(stderr,
+                     "ambrin: unknown command \"%.*s\" (use record, stop, play, pause, quit, "
+                     "options or list)\n",
+                     static_cast<int>(name.size()), name.data());
+        return 1;
+    }
+    // quit comes from the command line like the updater's request: no exit question.
+    const std::int64_t lParam = *id == cmd::kExit ? kExitWithoutQuestion : 0;
+    const auto reply =
+        WindowEndpoint::send(kMainWindowClass, kMainWindowTitle, {kWmCommand, *id, lParam});
+    if (!reply) {
+        std::fprintf(stderr, "ambrin: Ambrin+ is not running\n");
+        return 1;
+    }
+    return 0;
+}
+
+Application::Application(LaunchOptions options) : m_options(std::move(options)) {}
+
+void Application::trace(const std::string& line) const {
+    if (m_options.headless) {
+        consoleLine("ambrin: " + line);
+    }
+}
+
+int Application::run(EngineParts parts, Hooks hooks) {
+    SignalWatcher::blockSignals();
+
+    InstanceLock instanceLock;
+    switch (claimInstance(instanceLock)) {
+        case InstanceClaim::First: break;
+        case InstanceClaim::WokeOther:
+            trace("another instance runs; it was woken up");
+            return 0;
+        case InstanceClaim::OtherBusy:
+            trace("another instance is starting or ending; try again");
+            return 0;
+    }
+
+    const std::string folder = programFolder();
+    if (CheckOldDatabase(folder)) {
+        trace("an older database was found; the converter takes over");
+        return 0;
+    }
+
+    SetUiLanguage(kLangKorean);
+
+    auto context = std::make_unique<AppContext>();
+    context->programFolder = folder;
+    auto settings = std::make_unique<SettingsStore>(folder);
+    context->settings = settings.get();
+    auto exitSemaphore = std::make_shared<Semaphore>(0);
+
+    if (!checkDiskSpace(*settings, hooks.freeSpace ? hooks.freeSpace : freeDiskBytes)) {
+        showStringMessage(str::kDiskSpaceLow, kMbIconWarning);
+        settings.reset();
+        context.reset();
+        return 0;
+    }
+
+    if (hooks.startupBackup) {
+        hooks.startupBackup(*context);
+    }
+
+    if (hooks.openDatabase && !hooks.openDatabase(*context)) {
+        settings.reset();
+        context.reset();
+        if (hooks.closeDatabase) {
+            hooks.closeDatabase();
+        }
+        return 0;
+    }
+
+    auto controller = std::make_unique<EngineController>(*context, std::move(parts));
+    controller->setExitSemaphore(exitSemaphore);
+    controller->start();
+    trace("running");
+
+    SignalWatcher signals;
+    signals.start([&controller](int) {
+        controller->postEvent(std::make_unique<EngineEvent>(ev::kQuit));
+    });
+    if (hooks.waitForExit) {
+        hooks.waitForExit(*exitSemaphore);
+    } else {
+        exitSemaphore->acquire();
+    }
+    signals.stop();
+
+    // Teardown, in this order: the controller (it waits for its threads), the database,
+    // the settings and the context, then the temporary playback file.
+    controller.reset();
+    trace("shutdown: engine controller freed");
+    if (hooks.closeDatabase) {
+        hooks.closeDatabase();
+    }
+    trace("shutdown: database closed");
+    settings.reset();
+    context.reset();
+    trace("shutdown: settings freed");
+    ::unlink(temporaryPlaybackFile().c_str());
+    trace("shutdown: temporary playback file removed");
+    return 0;
+}
+
+EngineParts headlessParts() {
+    EngineParts parts;
+    parts.makeMainWindow = [](AppContext& context) {
+        return std::make_unique<HeadlessWindow>(context);
+    };
+    parts.makeTrayWindow = [](AppContext& context) {
+        return std::make_unique<HeadlessTray>(context);
+    };
+    return parts;
+}
+
+}  // namespace ambrin

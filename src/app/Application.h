@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/EngineParts.h"
+
+namespace ambrin {
+
+class SettingsStore;
+class Semaphore;
+
+struct LaunchOptions {
+    bool headless = false;     // no windows, state changes on standard output
+    std::string command;       // --command NAME: send it to the running instance and end
+};
+
+// Free bytes of the volume that holds a path, or nothing when it cannot be told.
+using FreeSpaceProbe = std::function<std::optional<std::uint64_t>(const std::string&)>;
+
+// The database drive must have more than 40 MiB free. True when it has, or when it cannot
+// be told (no "DatabasePath" value, or the volume cannot be asked).
+bool checkDiskSpace(const SettingsStore& settings, const FreeSpaceProbe& probe);
+
+// What happened when this start looked for a running instance.
+enum class InstanceClaim {
+    First,      // this process is the one instance now
+    WokeOther,  // another instance runs and was woken up; this one ends
+    OtherBusy,  // another instance holds the lock but shows no window (starting or ending)
+};
+
+// Sends a command-line command (record, stop, play, pause, quit, options, list) to the
+// running instance. Returns the process exit code: 0 when delivered, 1 otherwise (with a
+// message on standard error).
+int sendCommandToRunningInstance(std::string_view name);
+
+// Start-up, the run and shutdown of the main program. Returns the exit code.
+class Application {
+public:
+    explicit Application(LaunchOptions options);
+
+    // Hooks the later subsystems fill; each may be left empty.
+    struct Hooks {
+        // Runs the scheduled start-up backup; returns when it is done.
+        std::function<void(AppContext&)> startupBackup;
+        // Opens the call-record database; false ends the program.
+        std::function<bool(AppContext&)> openDatabase;
+        std::function<void()> closeDatabase;
+        // Replaces the default free-space probe (tests).
+        FreeSpaceProbe freeSpace;
+        // Waits until the exit semaphore is released; the GUI runs its event loop here.
+        // Empty: block on the semaphore.
+        std::function<void(Semaphore&)> waitForExit;
+    };
+
+    int run(EngineParts parts, Hooks hooks);
+
+    // Whether the process runs without windows (asked for, or no display can be opened).
+    bool headless() const { return m_options.headless; }
+
+private:
+    void trace(const std::string& line) const;
+
+    LaunchOptions m_options;
+};
+
+// The engine parts available in this build when there are no windows.
+EngineParts headlessParts();
+
+}  // namespace ambrin

@@ -1,0 +1,419 @@
+#include "app/EngineController.h"
+
+#include <thread>
+
+#include "app/AppContext.h"
+#include "app/SettingsStore.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/StringTable.h"
+
+namespace ambrin {
+
+namespace {
+
+constexpr auto kLookupWait = std::chrono::milliseconds(500);
+constexpr int kLookupWaits = 5;
+constexpr auto kPlayHold = std::chrono::milliseconds(500);
+constexpr int kVolumeFloor = 21;    // a start-up volume below this is raised
+constexpr int kVolumeRaised = 50;
+constexpr const char* kMainWindowName = "MainWindow";
+constexpr const char* kPcmVolumeName = "pcm_volume";
+
+}  // namespace
+
+EngineController::EngineController(AppContext& context, EngineParts parts)
+    : m_context(context), m_parts(std::move(parts)) {
+    if (m_parts.makeInfoWindow) {
+        m_infoWindow = m_parts.makeInfoWindow(m_context);
+    }
+    m_registry.registerObject(kPcmVolumeName, m_pcmVolume);
+    m_context.registry = &m_registry;
+    m_context.controller = this;
+    if (m_context.settings != nullptr) {
+        std::string folder;
+        if (m_context.settings->readString(setting::kDatabasePath, folder) == kSettingsOk &&
+            !folder.empty()) {
+            makeFolders(folder);
+        }
+    }
+}
+
+EngineController::~EngineController() {
+    // The event thread has normally ended with a quit; if not (start-up never got that
+    // far), end it here so nothing outlives the controller.
+    if (m_eventThread.isRunning()) {
+        m_stopEventThread.store(true, std::memory_order_release);
+        m_queueSemaphore.release();
+    }
+    m_eventThread.wait();
+    m_exitSemaphore.reset();
+    m_wizardThread.wait();
+    {
+        std::lock_guard lock(m_mixerMutex);
+        m_mixer.reset();
+    }
+    m_player.reset();
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_queue.clear();  // events posted after the event thread ended
+    }
+    m_mainWindow.reset();
+    m_trayWindow.reset();
+    m_infoWindow.reset();
+    m_recorder.reset();
+    m_registry.clear();
+    if (m_context.controller == this) {
+        m_context.controller = nullptr;
+        m_context.registry = nullptr;
+    }
+}
+
+int EngineController::postEvent(std::unique_ptr<EngineEvent> event) {
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_queue.push_back(std::move(event));
+    }
+    m_queueSemaphore.release();
+    return 0;
+}
+
+size_t EngineController::queuedEvents() const {
+    std::lock_guard lock(m_queueMutex);
+    return m_queue.size();
+}
+
+void EngineController::setExitSemaphore(std::shared_ptr<Semaphore> exitSemaphore) {
+    m_exitSemaphore = std::move(exitSemaphore);
+}
+
+void EngineController::sleep(std::chrono::milliseconds duration) {
+    if (m_parts.sleep) {
+        m_parts.sleep(duration);
+    } else {
+        std::this_thread::sleep_for(duration);
+    }
+}
+
+void EngineController::start() {
+    if (m_parts.makeMainWindow) {
+        m_mainWindow = m_parts.makeMainWindow(m_context);
+    }
+    if (m_mainWindow) {
+        m_mainWindow->start();
+    }
+    if (m_parts.makeTrayWindow) {
+        m_trayWindow = m_parts.makeTrayWindow(m_context);
+    }
+    if (m_trayWindow) {
+        m_trayWindow->start();
+    }
+
+    const int inputMode =
+        m_context.settings != nullptr ? m_context.settings->intOr(setting::kInputSignalMode, 0) : 0;
+    if (m_parts.makeRecorder) {
+        m_recorder = m_parts.makeRecorder(m_context);
+    }
+    if (m_recorder &&
+        !m_recorder->initialize(inputMode == 0 ? InputLine::Microphone : InputLine::Line)) {
+        const std::string text =
+            loadString(str::kAudioInitFailed) + " [" + std::to_string(m_recorder->lastError()) + "]";
+        showMessage(text, kMbIconWarning, hasMainWindowOwner());
+        postEvent(std::make_unique<EngineEvent>(ev::kQuit));
+    }
+
+    m_eventThread.start([this] { runEventThread(); });
+
+    // The window registers itself from its own thread; give it a little time.
+    bool found = m_registry.contains(kMainWindowName);
+    for (int waits = 0; !found;) {
+        sleep(kLookupWait);
+        if (++waits == kLookupWaits) {
+            break;
+        }
+        found = m_registry.contains(kMainWindowName);
+    }
+    if (found) {
+        if (m_parts.makeMixer) {
+            auto mixer = m_parts.makeMixer(m_context, m_mainWindow.get());
+            std::lock_guard lock(m_mixerMutex);
+            m_mixer = std::move(mixer);
+        }
+        postEvent(std::make_unique<EngineEvent>(ev::kGetPlaybackVolume));
+        postEvent(std::make_unique<EngineEvent>(ev::kGetRecordVolume));
+    } else {
+        postEvent(std::make_unique<EngineEvent>(ev::kQuitAsk));
+    }
+
+    if (m_context.settings != nullptr && m_mainWindow &&
+        (m_context.settings->boolOr(setting::kMinimizeRun, false) ||
+         m_context.settings->boolOr(setting::kUsePassword, false))) {
+        m_mainWindow->performAction("Minimize");
+    }
+
+    if (recordVolume() < kVolumeFloor) {
+        setRecordVolume(kVolumeRaised);
+    }
+    if (playbackVolume() < kVolumeFloor) {
+        setPlaybackVolume(kVolumeRaised);
+    }
+
+    if (m_context.settings != nullptr && !m_context.settings->boolOr(setting::kAutoVolume, false)) {
+        postEvent(std::make_unique<EngineEvent>(ev::kVolumeWizard));
+    }
+}
+
+void EngineController::runEventThread() {
+    for (;;) {
+        m_queueSemaphore.acquire();
+        if (m_stopEventThread.load(std::memory_order_acquire)) {
+            return;
+        }
+        std::unique_ptr<EngineEvent> event;
+        bool taken = false;
+        {
+            std::lock_guard lock(m_queueMutex);
+            if (!m_queue.empty()) {
+                event = std::move(m_queue.front());
+                m_queue.pop_front();
+                taken = true;
+            }
+        }
+        if (!taken || !event) {
+            continue;  // a null event is deleted without action
+        }
+        if (dispatch(*event)) {
+            return;
+        }
+    }
+}
+
+bool EngineController::dispatch(const EngineEvent& event) {
+    switch (event.code()) {
+        case ev::kStop: stop(); break;
+        case ev::kPlay: play(); break;
+        case ev::kPause: pause(); break;
+        case ev::kRecord: record(); break;
+        case ev::kQuitAsk: return quit(true);
+        case ev::kQuit: return quit(false);
+        case ev::kHelp:
+            if (m_mainWindow) {
+                m_mainWindow->openManual();
+            }
+            break;
+        case ev::kSeek:
+            if ((state() == EngineState::Playing || state() == EngineState::Paused) && m_player) {
+                m_player->seek(event.parameter());
+            }
+            break;
+        case ev::kGetPlaybackVolume:
+            if (m_mainWindow) {
+                m_mainWindow->onEvent(EngineEvent(ev::kPlaybackVolume, playbackVolume()));
+            }
+            break;
+        case ev::kSetPlaybackVolume: setPlaybackVolume(event.parameter()); break;
+        case ev::kGetRecordVolume:
+            if (m_mainWindow) {
+                m_mainWindow->onEvent(EngineEvent(ev::kRecordVolume, recordVolume()));
+            }
+            break;
+        case ev::kSetRecordVolume: setRecordVolume(event.parameter()); break;
+        case ev::kOpenWindow: broadcast(event); break;
+        case ev::kVolumeWizard: volumeWizard(); break;
+        case ev::kEndOfPlayback:
+        case ev::kPlaybackError: endOfPlayback(); break;
+        case ev::kFileOpened:
+            if (state() == EngineState::Playing) {
+                broadcast(event);
+                if (const auto* list = dynamic_cast<const EventListEvent*>(&event)) {
+                    for (const auto& inner : list->events) {
+                        if (inner) {
+                            broadcast(*inner);
+                        }
+                    }
+                }
+            }
+            break;
+        case ev::kTime:
+            if (state() == EngineState::Playing || state() == EngineState::Recording) {
+                broadcast(event);
+            }
+            break;
+        case ev::kSettingsChanged:
+        case ev::kRecordingSaved: broadcast(event); break;
+        default: break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
+    }
+    return false;
+}
+
+bool EngineController::setState(EngineState newState) {
+    return m_state.exchange(newState, std::memory_order_acq_rel) != newState;
+}
+
+void EngineController::broadcast(const EngineEvent& event) {
+    std::lock_guard lock(m_notifyMutex);
+    if (m_mainWindow) {
+        m_mainWindow->onEvent(event);
+    }
+    if (m_trayWindow) {
+        m_trayWindow->onEvent(event);
+    }
+}
+
+void EngineController::stop() {
+    std::lock_guard lock(m_engineLock);
+    if (state() == EngineState::Playing && m_player) {
+        m_player->stop();
+        m_player.reset();
+    }
+    if (state() == EngineState::Recording) {
+        if (m_recorder) {
+            m_recorder->stopRecording();
+        }
+        const bool saved = m_parts.storeRecording && m_parts.storeRecording(m_context);
+        const bool infoOpen = m_infoWindow && m_infoWindow->isOpen();
+        if (saved) {
+            if (infoOpen) {
+                m_infoWindow->callSaved();
+            }
+            broadcast(EngineEvent(ev::kRecordingSaved));
+        } else if (infoOpen) {
+            m_infoWindow->callDiscarded();
+        }
+    }
+    if (setState(EngineState::Idle)) {
+        broadcast(EngineEvent(ev::kStateIdle));
+    }
+}
+
+void EngineController::play() {
+    std::lock_guard lock(m_engineLock);
+    // Playing needs nothing; while Recording a player would leave the recording running
+    // unseen (the state would say Playing and Stop would not end it), so it waits.
+    if (state() == EngineState::Playing || state() == EngineState::Recording) {
+        return;
+    }
+    if (!m_player) {
+        if (m_mainWindow) {
+            const std::string selected = m_mainWindow->selectedFile();
+            if (!selected.empty()) {
+                m_context.setCurrentFile(selected);
+            }
+        }
+        if (!m_parts.makePlayer) {
+            return;
+        }
+        m_player = m_parts.makePlayer(m_context);
+        if (!m_player || !m_player->open(m_context.currentFile())) {
+            m_player.reset();
+            return;
+        }
+    }
+    m_player->play();
+    if (setState(EngineState::Playing)) {
+        broadcast(EngineEvent(ev::kStatePlaying));
+    }
+    sleep(kPlayHold);
+}
+
+void EngineController::pause() {
+    if (!m_player) {
+        return;
+    }
+    m_player->pause();
+    if (setState(EngineState::Paused)) {
+        broadcast(EngineEvent(ev::kStatePaused));
+    }
+}
+
+void EngineController::record() {
+    if (wizardOpen() || state() == EngineState::Playing || state() == EngineState::Recording) {
+        return;
+    }
+    setState(EngineState::Recording);
+    if (!m_recorder || !m_recorder->startRecording()) {
+        showStringMessage(str::kRecordFileFailed, kMbIconWarning, hasMainWindowOwner());
+        setState(EngineState::Idle);
+        return;
+    }
+    broadcast(EngineEvent(ev::kStateRecording));
+    if (m_context.settings != nullptr && m_context.settings->boolOr(setting::kCallInformation, true)) {
+        if (m_infoWindow) {
+            m_infoWindow->open();
+        }
+        m_context.setLastRecordKey({});
+    }
+}
+
+void EngineController::endOfPlayback() {
+    if (state() == EngineState::Playing && m_player) {
+        m_player->stop();
+    }
+    m_player.reset();
+    if (setState(EngineState::Idle)) {
+        broadcast(EngineEvent(ev::kStateIdle));
+    }
+    broadcast(EngineEvent(ev::kEndOfPlayback));
+}
+
+void EngineController::volumeWizard() {
+    if (wizardOpen() || !m_parts.runVolumeWizard) {
+        return;
+    }
+    m_wizardThread.wait();  // a finished wizard's thread
+    m_wizardOpen.store(true, std::memory_order_release);
+    const bool started = m_wizardThread.start([this] {
+        m_parts.runVolumeWizard(m_context);
+        m_wizardOpen.store(false, std::memory_order_release);
+    });
+    if (!started) {
+        m_wizardOpen.store(false, std::memory_order_release);
+    }
+}
+
+bool EngineController::quit(bool ask) {
+    if (ask && showStringMessage(str::kExitQuestion, kMbYesNo | kMbIconQuestion,
+                                 hasMainWindowOwner()) != kIdYes) {
+        return false;
+    }
+    stop();
+    if (m_recorder) {
+        m_recorder->close();
+    }
+    broadcast(EngineEvent(ev::kCloseWindows));
+    if (m_exitSemaphore) {
+        m_exitSemaphore->release();
+    }
+    return true;
+}
+
+bool EngineController::hasMainWindowOwner() const { return m_registry.contains(kMainWindowName); }
+
+MixerInterface* EngineController::mixer() {
+    std::lock_guard lock(m_mixerMutex);
+    return m_mixer.get();
+}
+
+int EngineController::playbackVolume() {
+    MixerInterface* m = mixer();
+    return m != nullptr ? m->playbackVolume() : -1;
+}
+
+void EngineController::setPlaybackVolume(int percent) {
+    if (MixerInterface* m = mixer()) {
+        m->setPlaybackVolume(percent);
+    }
+}
+
+int EngineController::recordVolume() {
+    MixerInterface* m = mixer();
+    return m != nullptr ? m->recordVolume() : -1;
+}
+
+void EngineController::setRecordVolume(int percent) {
+    if (MixerInterface* m = mixer()) {
+        m->setRecordVolume(percent);
+    }
+}
+
+}  // namespace ambrin

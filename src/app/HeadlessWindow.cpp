@@ -1,0 +1,186 @@
+#include "app/HeadlessWindow.h"
+
+#include "app/AppContext.h"
+#include "app/EngineController.h"
+#include "app/EngineEvent.h"
+#include "app/MenuCommands.h"
+#include "app/SettingsStore.h"
+
+namespace ambrin {
+
+namespace {
+
+std::mutex g_consoleMutex;  // keeps lines whole when threads print at once
+
+}  // namespace
+
+void consoleLine(const std::string& line) {
+    std::lock_guard lock(g_consoleMutex);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+HeadlessWindow::~HeadlessWindow() { close(); }
+
+bool HeadlessWindow::start() {
+    std::string error;
+    auto endpoint = WindowEndpoint::create(
+        kMainWindowClass, kMainWindowTitle,
+        [this](const WindowMessage& message) { return onMessage(message); }, &error);
+    if (!endpoint) {
+        consoleLine("ambrin: main window endpoint not available: " + error);
+    }
+    {
+        std::lock_guard lock(m_endpointMutex);
+        m_endpoint = std::move(endpoint);
+    }
+    if (m_context.registry != nullptr) {
+        m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
+    }
+    return true;
+}
+
+void HeadlessWindow::close() {
+    std::unique_ptr<WindowEndpoint> endpoint;
+    {
+        std::lock_guard lock(m_endpointMutex);
+        endpoint = std::move(m_endpoint);
+    }
+    endpoint.reset();  // joins the listener thread
+}
+
+void HeadlessWindow::post(int code, int parameter) {
+    if (m_context.controller != nullptr) {
+        m_context.controller->postEvent(std::make_unique<EngineEvent>(code, parameter));
+    }
+}
+
+std::int64_t HeadlessWindow::onMessage(const WindowMessage& message) {
+    switch (message.message) {
+        case kWmCommand:
+            onMenuCommand(static_cast<int>(message.wParam & 0xFFFF), message.lParam);
+            return 1;
+        case kWmShowNormal:
+            consoleLine("ambrin: asked to show the main window");
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void HeadlessWindow::onMenuCommand(int id, std::int64_t lParam) {
+    switch (id) {
+        case cmd::kExit:
+            post(lParam == kExitWithoutQuestion ? ev::kQuit : ev::kQuitAsk);
+            return;
+        case cmd::kAutomatic:
+        case cmd::kManual:
+            if (m_context.settings != nullptr) {
+                m_context.settings->writeInt(setting::kRecordMode, id == cmd::kManual ? 1 : 0);
+            }
+            post(ev::kSettingsChanged);
+            return;
+        case cmd::kVolumeWizard:
+            post(ev::kVolumeWizard);
+            return;
+        default: {
+            const std::string_view action = menuCommandAction(id);
+            if (!action.empty()) {
+                onAction(action);
+            }
+        }
+    }
+}
+
+void HeadlessWindow::onAction(std::string_view name) {
+    if (name == "Play") {
+        if (!m_context.currentFile().empty()) {
+            post(ev::kPlay);
+        } else {
+            consoleLine("ambrin: nothing to play");
+        }
+    } else if (name == "Pause") {
+        post(ev::kPause);
+    } else if (name == "Stop") {
+        post(ev::kStop);
+    } else if (name == "Record") {
+        post(ev::kRecord);
+    } else if (name == "Options") {
+        post(ev::kOpenWindow, 2);
+    } else if (name == "RecordList") {
+        post(ev::kOpenWindow, 0);
+    } else if (name == "Quit") {
+        post(ev::kQuitAsk);
+    } else if (name == "Help") {
+        openManual();
+    }
+}
+
+void HeadlessWindow::onEvent(const EngineEvent& event) {
+    consoleLine("ambrin: event " + event.describe());
+    if (event.code() == ev::kCloseWindows) {
+        if (m_context.registry != nullptr) {
+            m_context.registry->unregisterObject("MainWindow");
+        }
+        close();
+        post(ev::kAcknowledge);
+    }
+}
+
+void HeadlessWindow::performAction(std::string_view action) {
+    consoleLine("ambrin: main window action " + std::string(action));
+}
+
+void HeadlessWindow::openManual() {
+    consoleLine("ambrin: the manual is " + m_context.programFolder + "ambrin.pdf");
+}
+
+HeadlessTray::~HeadlessTray() { close(); }
+
+bool HeadlessTray::start() {
+    std::string error;
+    auto endpoint = WindowEndpoint::create(
+        kTrayWindowClass, kTrayWindowTitle,
+        [this](const WindowMessage& message) { return onMessage(message); }, &error);
+    if (!endpoint) {
+        consoleLine("ambrin: tray endpoint not available: " + error);
+        return false;
+    }
+    std::lock_guard lock(m_endpointMutex);
+    m_endpoint = std::move(endpoint);
+    return true;
+}
+
+void HeadlessTray::close() {
+    std::unique_ptr<WindowEndpoint> endpoint;
+    {
+        std::lock_guard lock(m_endpointMutex);
+        endpoint = std::move(m_endpoint);
+    }
+    endpoint.reset();
+}
+
+std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
+    if (message.message != kWmTrayNotify) {
+        return 0;
+    }
+    if (message.lParam == kWmLButtonDblClk) {
+        const bool password =
+            m_context.settings != nullptr && m_context.settings->boolOr(setting::kUsePassword, false);
+        consoleLine(password ? "ambrin: woken up; the password would be asked before showing"
+                             : "ambrin: woken up; showing the main window");
+    }
+    return 1;
+}
+
+void HeadlessTray::onEvent(const EngineEvent& event) {
+    if (event.code() == ev::kCloseWindows) {
+        close();
+        if (m_context.controller != nullptr) {
+            m_context.controller->postEvent(std::make_unique<EngineEvent>(ev::kAcknowledge));
+        }
+    }
+}
+
+}  // namespace ambrin

@@ -1,0 +1,68 @@
+// Ambrin+: the telephone-call recorder's main program.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/Application.h"
+#include "app/GuiSupport.h"
+#include "platform/SignalWatcher.h"
+
+namespace {
+
+void printUsage() {
+    std::puts(
+        "Usage: ambrin [--headless] [--command NAME]\n"
+        "  --headless       run without windows; state changes are printed here\n"
+        "  --command NAME   send a command to the running Ambrin+ and end:\n"
+        "                   record, stop, play, pause, quit, options or list");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Before any thread exists (the toolkit starts some), so that only the watcher
+    // thread receives SIGINT and SIGTERM.
+    ambrin::SignalWatcher::blockSignals();
+    ambrin::LaunchOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--command" && i + 1 < argc) {
+            options.command = argv[++i];
+        } else if (arg.rfind("--command=", 0) == 0) {
+            options.command = arg.substr(10);
+        } else if (arg == "--help" || arg == "-h") {
+            printUsage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "ambrin: unknown argument \"%s\"\n", arg.c_str());
+            printUsage();
+            return 2;
+        }
+    }
+    if (!options.command.empty()) {
+        return ambrin::sendCommandToRunningInstance(options.command);
+    }
+
+    if (!options.headless && !ambrin::displayAvailable()) {
+        std::puts("ambrin: no display can be opened; running without windows");
+        options.headless = true;
+    }
+
+    std::unique_ptr<QApplication> gui;
+    ambrin::Application::Hooks hooks;
+    if (!options.headless) {
+        gui = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationName("Ambrin+");
+        QApplication::setQuitOnLastWindowClosed(false);
+        ambrin::installGuiMessagePresenter();
+        hooks.waitForExit = ambrin::runGuiUntilReleased;
+    }
+
+    ambrin::Application application(options);
+    return application.run(ambrin::headlessParts(), std::move(hooks));
+}

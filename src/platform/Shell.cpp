@@ -1,0 +1,63 @@
+#include "platform/Shell.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
+extern char** environ;
+
+namespace ambrin {
+
+bool startProgram(const std::string& path, const std::vector<std::string>& arguments,
+                  const std::string& workingFolder) {
+    if (::access(path.c_str(), X_OK) != 0) {
+        return false;
+    }
+    std::vector<std::string> argvStore;
+    argvStore.push_back(path);
+    argvStore.insert(argvStore.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& arg : argvStore) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    // A working folder needs a chdir between fork and exec; posix_spawn has none in glibc 2.36
+    // that we may rely on, so fork by hand in that case.
+    pid_t pid = -1;
+    if (workingFolder.empty()) {
+        if (::posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+            return false;
+        }
+    } else {
+        pid = ::fork();
+        if (pid < 0) {
+            return false;
+        }
+        if (pid == 0) {
+            if (::chdir(workingFolder.c_str()) != 0) {
+                ::_exit(127);
+            }
+            ::execv(path.c_str(), argv.data());
+            ::_exit(127);
+        }
+    }
+    std::thread([pid] {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+}
+
+bool openWithDesktop(const std::string& target) {
+    for (const char* candidate : {"/usr/bin/xdg-open", "/usr/local/bin/xdg-open"}) {
+        if (::access(candidate, X_OK) == 0) {
+            return startProgram(candidate, {target});
+        }
+    }
+    return false;
+}
+
+}  // namespace ambrin

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ambrin {
+
+// Starts a program in the background with the given arguments and working folder (empty:
+// the current one). The child is reaped by a small waiter thread, so it never lingers as a
+// zombie. True when the program was started.
+bool startProgram(const std::string& path, const std::vector<std::string>& arguments,
+                  const std::string& workingFolder = {});
+
+// Opens a file, folder or web address with the desktop's default application (xdg-open).
+bool openWithDesktop(const std::string& target);
+
+}  // namespace ambrin

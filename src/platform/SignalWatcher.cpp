@@ -1,0 +1,49 @@
+#include "platform/SignalWatcher.h"
+
+#include <csignal>
+#include <ctime>
+
+namespace ambrin {
+
+namespace {
+
+sigset_t watchedSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+}  // namespace
+
+void SignalWatcher::blockSignals() {
+    const sigset_t set = watchedSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+SignalWatcher::~SignalWatcher() { stop(); }
+
+void SignalWatcher::start(std::function<void(int)> handler) {
+    m_stop.store(false, std::memory_order_relaxed);
+    m_thread = std::thread([this, handler = std::move(handler)] {
+        const sigset_t set = watchedSignals();
+        const timespec interval{0, 200 * 1000 * 1000};
+        while (!m_stop.load(std::memory_order_relaxed)) {
+            const int signal = sigtimedwait(&set, nullptr, &interval);
+            if (signal > 0) {
+                handler(signal);
+            }
+        }
+    });
+}
+
+void SignalWatcher::stop() {
+    m_stop.store(true, std::memory_order_relaxed);
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+}  // namespace ambrin

@@ -1,0 +1,122 @@
+#include "platform/TextHelpers.h"
+
+#include <cstdio>
+
+namespace ambrin {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Length in bytes of the UTF-8 character starting at text[pos]; 1 for an invalid byte.
+size_t characterLength(std::string_view text, size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    size_t length = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (pos + length > text.size()) {
+        return 1;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string trimBlanks(std::string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string leadingCharacters(std::string_view text, size_t count) {
+    size_t pos = 0;
+    for (size_t n = 0; n < count && pos < text.size(); ++n) {
+        pos += characterLength(text, pos);
+    }
+    return std::string(text.substr(0, pos));
+}
+
+size_t characterCount(std::string_view text) {
+    size_t count = 0;
+    for (size_t pos = 0; pos < text.size(); pos += characterLength(text, pos)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string cutToBytes(std::string_view text, size_t maxBytes) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t next = pos + characterLength(text, pos);
+        if (next > maxBytes) {
+            break;
+        }
+        pos = next;
+    }
+    return std::string(text.substr(0, pos));
+}
+
+std::string doubleSingleQuotes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out;
+}
+
+std::string fieldAt(std::string_view text, size_t index) {
+    size_t start = 0;
+    for (size_t n = 0; n < index; ++n) {
+        const size_t sep = text.find(';', start);
+        if (sep == std::string_view::npos) {
+            return {};
+        }
+        start = sep + 1;
+    }
+    const size_t end = text.find(';', start);
+    return std::string(text.substr(start, end == std::string_view::npos ? text.npos : end - start));
+}
+
+std::string formatHms(long long seconds) {
+    if (seconds < 0) {
+        seconds = 0;
+    }
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    return buffer;
+}
+
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) { return asciiLower(a) == asciiLower(b); }
+
+}  // namespace ambrin

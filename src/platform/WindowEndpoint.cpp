@@ -1,0 +1,293 @@
+#include "platform/WindowEndpoint.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include "platform/Folders.h"
+#include "platform/TextHelpers.h"
+
+namespace ambrin {
+
+namespace {
+
+constexpr std::uint32_t kMagic = 0x414D4257;  // "AMBW"
+constexpr size_t kFrameSize = 24;             // magic, message, wParam, lParam (little endian)
+
+class Socket {
+public:
+    explicit Socket(int fd = -1) : m_fd(fd) {}
+    ~Socket() { reset(); }
+    Socket(Socket&& other) noexcept : m_fd(other.release()) {}
+    Socket& operator=(Socket&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+void putLe(unsigned char* out, std::uint64_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) {
+        out[i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+}
+
+std::uint64_t getLe(const unsigned char* in, size_t bytes) {
+    std::uint64_t value = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    }
+    return value;
+}
+
+bool sockaddrFor(const std::string& path, sockaddr_un& addr) {
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) {
+        return false;
+    }
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+void setTimeouts(int fd, std::chrono::milliseconds timeout) {
+    timeval tv{};
+    tv.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+    tv.tv_usec = static_cast<suseconds_t>((timeout.count() % 1000) * 1000);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
+
+bool sendAll(int fd, const unsigned char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool receiveAll(int fd, unsigned char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t got = ::recv(fd, data, size, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+Socket connectTo(std::string_view className, std::string_view title,
+                 std::chrono::milliseconds timeout) {
+    sockaddr_un addr{};
+    if (!sockaddrFor(WindowEndpoint::socketPath(className, title), addr)) {
+        return Socket();
+    }
+    Socket sock(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (sock.get() < 0) {
+        return Socket();
+    }
+    setTimeouts(sock.get(), timeout);
+    if (::connect(sock.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        return Socket();
+    }
+    return sock;
+}
+
+bool sendFrame(int fd, const WindowMessage& message) {
+    unsigned char frame[kFrameSize];
+    putLe(frame, kMagic, 4);
+    putLe(frame + 4, message.message, 4);
+    putLe(frame + 8, static_cast<std::uint64_t>(message.wParam), 8);
+    putLe(frame + 16, static_cast<std::uint64_t>(message.lParam), 8);
+    return sendAll(fd, frame, sizeof frame);
+}
+
+}  // namespace
+
+struct WindowEndpoint::Impl {
+    std::string path;
+    Handler handler;
+    Socket listener;
+    int stopPipe[2] = {-1, -1};
+    std::thread thread;
+
+    ~Impl() {
+        stop();
+        for (int fd : stopPipe) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+
+    void stop() {
+        if (thread.joinable()) {
+            const char byte = 1;
+            while (::write(stopPipe[1], &byte, 1) < 0 && errno == EINTR) {
+            }
+            thread.join();
+        }
+        if (listener.get() >= 0) {
+            listener.reset();
+            ::unlink(path.c_str());
+        }
+    }
+
+    void serve(int client) {
+        Socket conn(client);
+        ucred cred{};
+        socklen_t length = sizeof cred;
+        if (::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 ||
+            cred.uid != ::getuid()) {
+            return;  // only the same user may talk to our windows
+        }
+        setTimeouts(client, std::chrono::milliseconds(1000));
+        unsigned char frame[kFrameSize];
+        if (!receiveAll(client, frame, sizeof frame) || getLe(frame, 4) != kMagic) {
+            return;
+        }
+        WindowMessage message;
+        message.message = static_cast<std::uint32_t>(getLe(frame + 4, 4));
+        message.wParam = static_cast<std::int64_t>(getLe(frame + 8, 8));
+        message.lParam = static_cast<std::int64_t>(getLe(frame + 16, 8));
+        const std::int64_t result = handler ? handler(message) : 0;
+        unsigned char reply[8];
+        putLe(reply, static_cast<std::uint64_t>(result), 8);
+        sendAll(client, reply, sizeof reply);  // a poster has gone already; that is fine
+    }
+
+    void run() {
+        pollfd fds[2] = {{listener.get(), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
+        for (;;) {
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return;
+            }
+            if (fds[1].revents != 0) {
+                return;
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                const int client = ::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC);
+                if (client >= 0) {
+                    serve(client);
+                }
+            }
+        }
+    }
+};
+
+WindowEndpoint::WindowEndpoint(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+
+WindowEndpoint::~WindowEndpoint() { close(); }
+
+void WindowEndpoint::close() {
+    if (m_impl) {
+        m_impl->stop();
+    }
+}
+
+std::string WindowEndpoint::folder() {
+    const std::string dir = runtimeFolder() + "/ambrin";
+    makeFolders(dir, 0700);
+    return dir;
+}
+
+std::string WindowEndpoint::socketPath(std::string_view className, std::string_view title) {
+    return folder() + "/" + asciiLower(className) + "#" + asciiLower(title);
+}
+
+std::unique_ptr<WindowEndpoint> WindowEndpoint::create(std::string_view className,
+                                                       std::string_view title, Handler handler,
+                                                       std::string* error) {
+    auto fail = [error](std::string why) -> std::unique_ptr<WindowEndpoint> {
+        if (error != nullptr) {
+            *error = std::move(why);
+        }
+        return nullptr;
+    };
+    auto impl = std::make_unique<Impl>();
+    impl->path = socketPath(className, title);
+    impl->handler = std::move(handler);
+    sockaddr_un addr{};
+    if (!sockaddrFor(impl->path, addr)) {
+        return fail("socket path too long: " + impl->path);
+    }
+    if (exists(className, title)) {
+        return fail("a window \"" + std::string(title) + "\" exists already");
+    }
+    ::unlink(impl->path.c_str());  // left by a process that did not end cleanly
+    impl->listener.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (impl->listener.get() < 0 ||
+        ::bind(impl->listener.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(impl->listener.get(), 16) != 0) {
+        const std::string why = std::strerror(errno);
+        impl->listener.reset();
+        return fail("cannot listen on " + impl->path + ": " + why);
+    }
+    ::chmod(impl->path.c_str(), 0600);
+    if (::pipe2(impl->stopPipe, O_CLOEXEC) != 0) {
+        return fail("cannot create a pipe");
+    }
+    Impl* raw = impl.get();
+    impl->thread = std::thread([raw] { raw->run(); });
+    return std::unique_ptr<WindowEndpoint>(new WindowEndpoint(std::move(impl)));
+}
+
+bool WindowEndpoint::exists(std::string_view className, std::string_view title) {
+    return connectTo(className, title, std::chrono::milliseconds(1000)).get() >= 0;
+}
+
+bool WindowEndpoint::post(std::string_view className, std::string_view title,
+                          const WindowMessage& message) {
+    Socket sock = connectTo(className, title, std::chrono::milliseconds(1000));
+    return sock.get() >= 0 && sendFrame(sock.get(), message);
+}
+
+std::optional<std::int64_t> WindowEndpoint::send(std::string_view className,
+                                                 std::string_view title,
+                                                 const WindowMessage& message,
+                                                 std::chrono::milliseconds timeout) {
+    Socket sock = connectTo(className, title, timeout);
+    if (sock.get() < 0 || !sendFrame(sock.get(), message)) {
+        return std::nullopt;
+    }
+    unsigned char reply[8];
+    if (!receiveAll(sock.get(), reply, sizeof reply)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(getLe(reply, 8));
+}
+
+}  // namespace ambrin

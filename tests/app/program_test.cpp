@@ -1,0 +1,161 @@
+// The main program as the user runs it: real processes, real sockets, real files.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <thread>
+
+#include "app/SettingsStore.h"
+#include "support/TestEnvironment.h"
+
+namespace ambrin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+class ProgramTest : public test::EnvironmentTest {
+protected:
+    // An installation folder holding a copy of the program.
+    std::string install(const std::string& name) {
+        const std::string folder = env.path(name);
+        ::mkdir(folder.c_str(), 0755);
+        EXPECT_TRUE(test::copyFile(AMBRIN_BIN, folder + "/ambrin"));
+        return folder + "/";
+    }
+
+    std::unique_ptr<ChildProcess> launch(const std::string& folder, std::vector<std::string> args = {"--headless"}) {
+        return std::make_unique<ChildProcess>(folder + "ambrin", args, env.root());
+    }
+
+    std::string settingsFile() const { return env.path("config/Tavix/Ambrin+ v2.0.conf"); }
+
+    static size_t position(const std::string& text, const std::string& part) {
+        const size_t at = text.find(part);
+        return at == std::string::npos ? text.size() + 1 : at;
+    }
+};
+
+TEST_F(ProgramTest, RunsUntilSigtermThenTearsDownInOrder) {
+    const std::string folder = install("opt");
+    test::writeFile(folder + "__temp__.wav", "left from a playback");
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->output() << program->errors();
+    program->signal(SIGTERM);
+    const auto code = program->wait(5s);
+    ASSERT_TRUE(code.has_value()) << "did not end within 5 s";
+    EXPECT_EQ(*code, 0);
+    const std::string out = program->output();
+    EXPECT_LT(position(out, "event 9 close-windows"), position(out, "shutdown: engine controller freed"));
+    EXPECT_LT(position(out, "shutdown: engine controller freed"), position(out, "shutdown: database closed"));
+    EXPECT_LT(position(out, "shutdown: database closed"), position(out, "shutdown: settings freed"));
+    EXPECT_LT(position(out, "shutdown: settings freed"), position(out, "shutdown: temporary playback file removed"));
+    EXPECT_FALSE(test::readFile(folder + "__temp__.wav").size() > 0);
+    EXPECT_NE(::access((folder + "db").c_str(), F_OK), -1);  // the recordings folder is made at start
+}
+
+TEST_F(ProgramTest, FirstStartWritesEveryDefaultAndASecondChangesNothing) {
+    const std::string folder = install("opt");
+    {
+        auto program = launch(folder);
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s));
+        program->signal(SIGINT);
+        ASSERT_EQ(program->wait(5s), 0);
+    }
+    const std::string first = test::readFile(settingsFile());
+    for (const auto& definition : SettingsStore::table()) {
+        EXPECT_NE(first.find(std::string("\"") + definition.name + "\"="), std::string::npos) << definition.name;
+    }
+    EXPECT_NE(first.find("\"InstallPath\"=\"" + folder + "\""), std::string::npos);
+    {
+        auto program = launch(folder);
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s));
+        program->signal(SIGTERM);
+        ASSERT_EQ(program->wait(5s), 0);
+    }
+    EXPECT_EQ(test::readFile(settingsFile()), first);
+}
+
+TEST_F(ProgramTest, ASecondStartWakesTheFirstAndEnds) {
+    const std::string folder = install("opt");
+    auto first = launch(folder);
+    ASSERT_TRUE(first->waitForOutput("ambrin: running", 10s));
+
+    const auto started = std::chrono::steady_clock::now();
+    auto second = launch(folder);
+    const auto code = second->wait(2s);
+    ASSERT_TRUE(code.has_value()) << "the second start did not end within 2 s";
+    EXPECT_EQ(*code, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_TRUE(first->waitForOutput("woken up", 5s)) << first->output();
+    EXPECT_EQ(second->output().find("ambrin: running"), std::string::npos);
+
+    // A start without windows finds the running one just the same.
+    auto third = launch(folder, {});
+    EXPECT_EQ(third->wait(2s), 0);
+    EXPECT_TRUE(first->running());
+
+    auto quit = launch(folder, {"--command", "quit"});
+    EXPECT_EQ(quit->wait(5s), 0);
+    EXPECT_EQ(first->wait(5s), 0);
+    // Quit from the command line asks no question.
+    EXPECT_EQ(first->errors().find("Ambrin+:"), std::string::npos) << first->errors();
+}
+
+TEST_F(ProgramTest, CommandsReachTheRunningInstanceAsMenuCommands) {
+    const std::string folder = install("opt");
+    auto missing = launch(folder, {"--command", "record"});
+    EXPECT_EQ(missing->wait(5s), 1);
+    EXPECT_NE(missing->errors().find("not running"), std::string::npos);
+
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s));
+    for (const char* name : {"options", "list"}) {
+        auto command = launch(folder, {"--command", name});
+        EXPECT_EQ(command->wait(5s), 0) << name;
+    }
+    EXPECT_TRUE(program->waitForOutput("event 16 open-window 2", 5s));
+    EXPECT_TRUE(program->waitForOutput("event 16 open-window\n", 5s));
+    auto bad = launch(folder, {"--command", "dance"});
+    EXPECT_EQ(bad->wait(5s), 1);
+    auto quit = launch(folder, {"--command", "quit"});
+    EXPECT_EQ(quit->wait(5s), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+}
+
+TEST_F(ProgramTest, AnOldDatabaseHandsOverToTheConverterOnce) {
+    const std::string folder = install("opt");
+    test::writeFile(folder + "Ambrin.odb", "old");
+    test::writeFile(folder + "User.odb", "old");
+    test::writeFile(folder + "dbtrans", "#!/bin/sh\npwd >> converter.log\n", 0755);
+    auto program = launch(folder);
+    EXPECT_EQ(program->wait(5s), 0);
+    for (int i = 0; i < 200 && test::readFile(folder + "converter.log").empty(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(test::readFile(folder + "converter.log"), env.path("opt") + "\n");
+    EXPECT_EQ(program->output().find("ambrin: running"), std::string::npos);
+    EXPECT_EQ(::access(settingsFile().c_str(), F_OK), -1);  // nothing else was started
+}
+
+TEST_F(ProgramTest, AMovedInstallationIsRepairedAtTheNextStart) {
+    const std::string first = install("first");
+    {
+        auto program = launch(first);
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s));
+        program->signal(SIGTERM);
+        ASSERT_EQ(program->wait(5s), 0);
+    }
+    const std::string moved = install("moved");
+    auto program = launch(moved);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s));
+    program->signal(SIGTERM);
+    ASSERT_EQ(program->wait(5s), 0);
+    const std::string content = test::readFile(settingsFile());
+    EXPECT_NE(content.find("\"InstallPath\"=\"" + moved + "\""), std::string::npos) << content;
+    EXPECT_NE(content.find("\"DatabasePath\"=\"" + first + "db\""), std::string::npos) << content;
+}
+
+}  // namespace
+}  // namespace ambrin
