@@ -11,6 +11,7 @@
 #include "app/AppContext.h"
 #include "app/EngineController.h"
 #include "app/SettingsStore.h"
+#include "app/EngineParts.h"
 
 namespace {
 
@@ -52,14 +53,18 @@ BENCHMARK(BM_SettingsWriteInt);
 // Post → event thread → broadcast to a window, measured as throughput.
 class CountingWindow : public ambrin::MainWindowInterface {
 public:
-    explicit CountingWindow(std::atomic<long>& seen) : m_seen(seen) {}
-    bool start() override { return true; }
+    CountingWindow(ambrin::AppContext& context, std::atomic<long>& seen) : m_context(context), m_seen(seen) {}
+    bool start() override {
+        m_context.registry->registerObject("MainWindow", std::make_shared<ambrin::MainWindowObject>(this));
+        return true;
+    }
     void onEvent(const ambrin::EngineEvent&) override { m_seen.fetch_add(1, std::memory_order_release); }
     std::string selectedFile() override { return {}; }
     void performAction(std::string_view) override {}
     void openManual() override {}
 
 private:
+    ambrin::AppContext& m_context;
     std::atomic<long>& m_seen;
 };
 
@@ -68,7 +73,7 @@ void BM_EventRoundTrip(benchmark::State& state) {
     std::atomic<long> seen{0};
     ambrin::AppContext context;
     ambrin::EngineParts parts;
-    parts.makeMainWindow = [&](ambrin::AppContext&) { return std::make_unique<CountingWindow>(seen); };
+    parts.makeMainWindow = [&](ambrin::AppContext&) { return std::make_unique<CountingWindow>(context, seen); };
     parts.sleep = [](std::chrono::milliseconds) {};
     ambrin::EngineController controller(context, parts);
     controller.start();

@@ -1,7 +1,7 @@
 #include "platform/SignalWatcher.h"
 
 #include <csignal>
-#include <ctime>
+#include <pthread.h>
 
 namespace ambrin {
 
@@ -29,9 +29,11 @@ void SignalWatcher::start(std::function<void(int)> handler) {
     m_stop.store(false, std::memory_order_relaxed);
     m_thread = std::thread([this, handler = std::move(handler)] {
         const sigset_t set = watchedSignals();
-        const timespec interval{0, 200 * 1000 * 1000};
-        while (!m_stop.load(std::memory_order_relaxed)) {
-            const int signal = sigtimedwait(&set, nullptr, &interval);
+        for (;;) {
+            const int signal = sigwaitinfo(&set, nullptr);
+            if (m_stop.load(std::memory_order_acquire)) {
+                return;
+            }
             if (signal > 0) {
                 handler(signal);
             }
@@ -40,8 +42,10 @@ void SignalWatcher::start(std::function<void(int)> handler) {
 }
 
 void SignalWatcher::stop() {
-    m_stop.store(true, std::memory_order_relaxed);
+    m_stop.store(true, std::memory_order_release);
     if (m_thread.joinable()) {
+        // A signal aimed at the watcher thread alone wakes its wait without a handler call.
+        pthread_kill(m_thread.native_handle(), SIGTERM);
         m_thread.join();
     }
 }

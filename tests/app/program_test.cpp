@@ -1,12 +1,14 @@
 // The main program as the user runs it: real processes, real sockets, real files.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <csignal>
 #include <thread>
 
 #include "app/SettingsStore.h"
+#include "platform/StringTable.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -155,6 +157,54 @@ TEST_F(ProgramTest, AMovedInstallationIsRepairedAtTheNextStart) {
     const std::string content = test::readFile(settingsFile());
     EXPECT_NE(content.find("\"InstallPath\"=\"" + moved + "\""), std::string::npos) << content;
     EXPECT_NE(content.find("\"DatabasePath\"=\"" + first + "db\""), std::string::npos) << content;
+}
+
+// A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits
+// it); unmounted at destruction.
+class SmallVolume {
+public:
+    SmallVolume(const std::string& folder, std::uint64_t bytes) : m_folder(folder) {
+        ::mkdir(folder.c_str(), 0755);
+        const std::string options = "size=" + std::to_string(bytes);
+        m_mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallVolume() {
+        if (m_mounted) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+        }
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+TEST_F(ProgramTest, ADatabaseDriveWithFortyMebibytesFreeEndsTheStartWithAWarning) {
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeString(setting::kDatabasePath, env.path("small") + "/db");
+    }
+    {
+        SmallVolume full(env.path("small"), 40ull << 20);
+        if (!full.mounted()) {
+            GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+        }
+        auto program = launch(folder);
+        ASSERT_EQ(program->wait(5s), 0);
+        EXPECT_NE(program->errors().find("Ambrin+: " + loadString(str::kDiskSpaceLow)), std::string::npos)
+            << program->errors();
+        EXPECT_EQ(program->output().find("ambrin: running"), std::string::npos);
+    }
+    // One page more than 40 MiB (a tmpfs counts in pages) is enough.
+    SmallVolume roomy(env.path("small"), (40ull << 20) + 4096);
+    ASSERT_TRUE(roomy.mounted());
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(5s), 0);
 }
 
 }  // namespace
