@@ -26,7 +26,7 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/src/app/ambrin $(RUN_ARGS)
+	bash scripts/run.sh $(BUILD) $(RUN_ARGS)
 
 test: test-plain test-asan test-tsan
 

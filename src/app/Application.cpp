@@ -177,15 +177,4 @@ int Application::run(EngineParts parts, Hooks hooks) {
     return 0;
 }
 
-EngineParts headlessParts() {
-    EngineParts parts;
-    parts.makeMainWindow = [](AppContext& context) {
-        return std::make_unique<HeadlessWindow>(context);
-    };
-    parts.makeTrayWindow = [](AppContext& context) {
-        return std::make_unique<HeadlessTray>(context);
-    };
-    return parts;
-}
-
 }  // namespace ambrin

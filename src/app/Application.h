@@ -67,7 +67,4 @@ private:
     LaunchOptions m_options;
 };
 
-// The engine parts available in this build when there are no windows.
-EngineParts headlessParts();
-
 }  // namespace ambrin

@@ -34,5 +34,7 @@ inline constexpr const char* kDBBackupPath = "DBBackupPath";
 inline constexpr const char* kAutoUpdateValue = "AutoUpdateValue";
 inline constexpr const char* kOutputFormat = "OutputFormat";
 inline constexpr const char* kAudioQuality = "AudioQuality";
+// Milliseconds of audio from before a recording's start that begin its file; 0 switches it off.
+inline constexpr const char* kPreRecordTime = "PreRecordTime";
 
 }  // namespace ambrin::setting

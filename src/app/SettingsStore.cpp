@@ -46,6 +46,7 @@ constexpr std::array kTable = {
     SettingDefinition{setting::kAutoUpdateValue, S::Bool, D::Fixed, "", 1},
     SettingDefinition{setting::kOutputFormat, S::Int, D::Fixed, "", 1},
     SettingDefinition{setting::kAudioQuality, S::Int, D::Fixed, "", 1},
+    SettingDefinition{setting::kPreRecordTime, S::Int, D::Fixed, "", 500},
 };
 
 int toCode(RegResult result) {

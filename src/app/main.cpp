@@ -8,6 +8,7 @@
 
 #include "app/Application.h"
 #include "app/GuiSupport.h"
+#include "app/ProgramParts.h"
 #include "platform/SignalWatcher.h"
 
 namespace {
@@ -64,5 +65,5 @@ int main(int argc, char** argv) {
     }
 
     ambrin::Application application(options);
-    return application.run(ambrin::headlessParts(), std::move(hooks));
+    return application.run(ambrin::programParts(), std::move(hooks));
 }

@@ -9,6 +9,7 @@
 
 #include "app/SettingsStore.h"
 #include "platform/StringTable.h"
+#include "support/AudioLine.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -19,6 +20,9 @@ using test::ChildProcess;
 
 class ProgramTest : public test::EnvironmentTest {
 protected:
+    // Every start records from the private sound server's line.
+    test::AudioLine line{env};
+
     // An installation folder holding a copy of the program.
     std::string install(const std::string& name) {
         const std::string folder = env.path(name);
@@ -157,6 +161,18 @@ TEST_F(ProgramTest, AMovedInstallationIsRepairedAtTheNextStart) {
     const std::string content = test::readFile(settingsFile());
     EXPECT_NE(content.find("\"InstallPath\"=\"" + moved + "\""), std::string::npos) << content;
     EXPECT_NE(content.find("\"DatabasePath\"=\"" + first + "db\""), std::string::npos) << content;
+}
+
+TEST_F(ProgramTest, AnUnreachableSoundServerEndsTheProgramWithTheDeviceMessage) {
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    env.setVariable("PULSE_SERVER", "unix:" + env.path("nothing"));
+    const std::string folder = install("opt");
+    auto program = launch(folder);
+    ASSERT_EQ(program->wait(10s), 0);
+    EXPECT_NE(program->errors().find("Ambrin+: Fail to Initialize Audio Device. [30]"), std::string::npos)
+        << program->errors();
+    EXPECT_EQ(program->errors().find("Do you want to exit?"), std::string::npos);
+    EXPECT_NE(program->output().find("shutdown: temporary playback file removed"), std::string::npos);
 }
 
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits

@@ -1,0 +1,16 @@
+#include "app/ProgramParts.h"
+
+#include "app/HeadlessWindow.h"
+#include "recorder/Recorder.h"
+
+namespace ambrin {
+
+EngineParts programParts() {
+    EngineParts parts;
+    parts.makeMainWindow = [](AppContext& context) { return std::make_unique<HeadlessWindow>(context); };
+    parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<HeadlessTray>(context); };
+    parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
+    return parts;
+}
+
+}  // namespace ambrin

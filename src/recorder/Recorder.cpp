@@ -1,0 +1,370 @@
+#include "recorder/Recorder.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <new>
+
+#include "app/AppContext.h"
+#include "app/EngineController.h"
+#include "app/SettingsStore.h"
+#include "codec/ResamplingSink.h"
+#include "codec/WavSink.h"
+
+namespace ambrin {
+
+namespace {
+
+std::string datePart(const SystemTime& t) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%d%02d%02d", t.year, t.month, t.day);
+    return buffer;
+}
+
+std::int64_t epochMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+std::string dayFolderFor(const std::string& databaseFolder, const SystemTime& start) {
+    std::string folder = databaseFolder;
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder + datePart(start);
+}
+
+std::string recordingFileName(const std::string& dayFolder, const std::string& userName,
+                              const SystemTime& start, int recordFormat) {
+    const char* extension = recordFormat == kFormatOgg ? ".ogg" : recordFormat == kFormatMp3 ? ".mp3" : ".wav";
+    std::string name = dayFolder + "/";
+    if (!userName.empty()) {
+        for (const char c : userName) {
+            name += (c == '/' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+        }
+        name += '@';
+    }
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "%s%02d%02d%02d", datePart(start).c_str(), start.hour, start.minute,
+                  start.second);
+    return name + stamp + extension;
+}
+
+Recorder::Recorder(AppContext& context) : m_context(context) {
+    m_preRoll.configure(PreRoll::buffersFor(m_preRollMilliseconds.load()));
+}
+
+Recorder::~Recorder() {
+    stopCapture();
+    std::unique_ptr<RecordingSink> sink;
+    {
+        std::lock_guard lock(m_lock);
+        sink = std::move(m_sink);
+    }
+    if (sink) {
+        sink->close();
+    }
+    m_thread.wait();
+}
+
+bool Recorder::initialize(InputLine line) {
+    m_input = line;
+    // Selecting the input source on the mixer may fail without consequence for capture.
+    {
+        std::lock_guard lock(m_openMutex);
+        m_openResult = -1;
+    }
+    if (!m_thread.isRunning() && !m_thread.start([this] { captureLoop(); })) {
+        std::lock_guard lock(m_lock);
+        m_sink.reset();
+        m_lastError.store(kCaptureThreadFailed, std::memory_order_release);
+        return false;
+    }
+    int result = 0;
+    {
+        std::unique_lock lock(m_openMutex);
+        m_opened.wait(lock, [this] { return m_openResult >= 0; });
+        result = m_openResult;
+    }
+    m_lastError.store(result, std::memory_order_release);
+    if (result != 0) {
+        m_thread.wait();
+        return false;
+    }
+    readDetectionSettings();
+    return true;
+}
+
+void Recorder::readDetectionSettings() {
+    if (m_context.settings == nullptr) {
+        return;
+    }
+    m_recordMode.store(m_context.settings->intOr(setting::kRecordMode, 0), std::memory_order_relaxed);
+    m_startLevel.store(m_context.settings->intOr(setting::kStartSoundValue, 20), std::memory_order_relaxed);
+    m_endLevel.store(m_context.settings->intOr(setting::kEndSoundValue, 2), std::memory_order_relaxed);
+    const int preRoll = m_context.settings->intOr(setting::kPreRecordTime, 500);
+    if (preRoll != m_preRollMilliseconds.exchange(preRoll)) {
+        std::lock_guard lock(m_lock);
+        m_preRoll.configure(PreRoll::buffersFor(preRoll));
+    }
+}
+
+void Recorder::reloadDetectionSettings() { readDetectionSettings(); }
+
+std::size_t Recorder::preRollCapacityBytes() const {
+    std::lock_guard lock(m_lock);
+    return m_preRoll.capacityBytes();
+}
+
+std::string Recorder::fileName() const {
+    std::lock_guard lock(m_lock);
+    return m_fileName;
+}
+
+void Recorder::post(std::unique_ptr<EngineEvent> event) {
+    if (m_context.controller != nullptr) {
+        m_context.controller->postEvent(std::move(event));
+    }
+}
+
+int Recorder::openDevice() {
+    std::string why;
+    if (!m_device.open(kSampleRate, &why)) {
+        m_state.store(CaptureState::Stopping, std::memory_order_release);
+        m_device.close();
+        std::lock_guard lock(m_openMutex);
+        m_failure = why;
+        return kCaptureOpenFailed;
+    }
+    m_state.store(CaptureState::Running, std::memory_order_release);
+    if (!m_block) {
+        m_block.reset(new (std::nothrow) std::uint8_t[2 * kBufferBytes]);
+        if (!m_block) {
+            m_state.store(CaptureState::Stopping, std::memory_order_release);
+            m_device.close();
+            return kCaptureBlockFailed;
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        m_headers[i].data = m_block.get() + i * kBufferBytes;
+        m_headers[i].size = kBufferBytes;
+        m_headers[i].bytesRecorded = 0;
+    }
+    {
+        std::lock_guard lock(m_lock);
+        m_returnedBuffers = 0;
+        m_device.queue(&m_headers[0]);
+        m_device.queue(&m_headers[1]);
+    }
+    if (!m_device.start(kBufferBytes, &why)) {
+        m_state.store(CaptureState::Stopping, std::memory_order_release);
+        m_device.close();
+        std::lock_guard lock(m_openMutex);
+        m_failure = why;
+        return kCaptureStartFailed;
+    }
+    return 0;
+}
+
+void Recorder::captureLoop() {
+    const int result = openDevice();
+    {
+        std::lock_guard lock(m_openMutex);
+        m_openResult = result;
+    }
+    m_opened.notify_all();
+    if (result != 0) {
+        return;
+    }
+    // A stop asked for while the device was opening is honoured here.
+    if (captureState() == CaptureState::Stopping) {
+        m_device.stop();
+    }
+    const bool stoppedOnRequest = m_device.run([this](WaveBuffer& buffer) { onBuffer(buffer); });
+    if (!stoppedOnRequest) {
+        std::lock_guard lock(m_openMutex);
+        m_failure = m_device.failure();
+    }
+    m_state.store(CaptureState::Stopping, std::memory_order_release);
+    m_device.close();
+}
+
+void Recorder::onBuffer(WaveBuffer& buffer) {
+    std::lock_guard lock(m_lock);
+    const bool stopping = captureState() == CaptureState::Stopping;
+    if (buffer.bytesRecorded != 0) {
+        const bool recording = m_sink && !stopping;
+        if (recording) {
+            m_sink->write(reinterpret_cast<const std::int16_t*>(buffer.data), buffer.bytesRecorded);
+        } else if (!m_sink) {
+            m_preRoll.push(buffer.data, buffer.bytesRecorded);
+        }
+        m_levelBlock.publish(buffer.data, buffer.bytesRecorded);
+        const std::uint64_t clock =
+            m_capturedBytes.fetch_add(buffer.bytesRecorded, std::memory_order_acq_rel) + buffer.bytesRecorded;
+
+        // The detector examines what the level block holds: the buffer's first 512 samples.
+        std::int16_t examined[LevelBlock::kPublishedBytes / 2];
+        const std::size_t count = std::min(buffer.bytesRecorded, LevelBlock::kPublishedBytes) / 2;
+        for (std::size_t i = 0; i < count; ++i) {
+            examined[i] = static_cast<std::int16_t>(
+                static_cast<std::uint16_t>(buffer.data[2 * i] | (buffer.data[2 * i + 1] << 8)));
+        }
+        CallDetector::Settings settings;
+        settings.automatic = m_recordMode.load(std::memory_order_relaxed) == 0;
+        settings.startLevel = m_startLevel.load(std::memory_order_relaxed);
+        settings.endLevel = m_endLevel.load(std::memory_order_relaxed);
+        settings.timeOfCallEnd = m_timeOfCallEnd.load(std::memory_order_relaxed);
+        const CallDetector::Verdict verdict = m_detector.onBuffer(examined, count, clock, recording, settings);
+        if (verdict.elapsed) {
+            post(std::make_unique<TimeEvent>(verdict.elapsed->hours, verdict.elapsed->minutes,
+                                             verdict.elapsed->seconds, 0.0));
+        }
+        if (verdict.stopRequest) {
+            post(std::make_unique<EngineEvent>(ev::kStop));
+        }
+        if (verdict.startRequest && !m_sink) {
+            m_preRoll.markTrigger();
+            post(std::make_unique<EngineEvent>(ev::kRecord));
+        }
+    }
+    if (stopping) {
+        ++m_returnedBuffers;
+    } else {
+        m_device.queue(&buffer);
+    }
+}
+
+std::unique_ptr<RecordingSink> Recorder::makeSink(int recordFormat, const std::string& path) {
+    if (recordFormat != kFormatWave) {
+        return nullptr;  // OGG and MP3 sinks are not available in this build
+    }
+    const bool asCaptured = m_sampleRate == kSampleRate && m_bits == 16;
+    auto wav = std::make_unique<WavSink>(1, static_cast<std::uint16_t>(m_bits), m_sampleRate, 0);
+    if (!wav->open(path)) {
+        return nullptr;
+    }
+    if (asCaptured) {
+        return wav;
+    }
+    // The file declares another rate or 8 bits: convert, so it plays at the right speed.
+    auto converting = std::make_unique<ResamplingSink>(std::move(wav), kSampleRate, m_sampleRate, m_bits);
+    if (!converting->valid()) {
+        converting->close();
+        std::remove(path.c_str());
+        return nullptr;
+    }
+    return converting;
+}
+
+bool Recorder::startRecording() {
+    if (m_context.settings == nullptr) {
+        return false;
+    }
+    SettingsStore& settings = *m_context.settings;
+    std::string databaseFolder;
+    settings.readString(setting::kDatabasePath, databaseFolder);
+    const SystemTime start = localTime();
+    const std::int64_t startMilliseconds = epochMilliseconds();
+
+    // One level only: the database folder itself must exist.
+    const std::string dayFolder = dayFolderFor(databaseFolder, start);
+    ::mkdir(dayFolder.c_str(), 0755);
+
+    m_timeOfCallEnd.store(settings.intOr(setting::kTimeOfCallEnd, 8), std::memory_order_relaxed);
+    const int recordFormat = settings.intOr(setting::kRecordFormat, kFormatMp3);
+    const int outputFormat = settings.intOr(setting::kOutputFormat, 1);
+    const int audioQuality = settings.intOr(setting::kAudioQuality, 1);
+    if (outputFormat >= 0 && outputFormat < static_cast<int>(std::size(kSampleFormats))) {
+        m_sampleRate = kSampleFormats[outputFormat].sampleRate;
+        m_bits = kSampleFormats[outputFormat].bits;
+    }
+    if (recordFormat == kFormatMp3 && audioQuality >= 0 &&
+        audioQuality < static_cast<int>(std::size(kMp3BitRates))) {
+        m_bits = kMp3BitRates[audioQuality];
+    }
+    std::string userName;
+    settings.readString(setting::kUserName, userName);
+
+    std::unique_ptr<RecordingSink> sink;
+    if (recordFormat == kFormatOgg || recordFormat == kFormatMp3 || recordFormat == kFormatWave) {
+        const std::string path = recordingFileName(dayFolder, userName, start, recordFormat);
+        {
+            std::lock_guard lock(m_lock);
+            m_fileName = path;  // kept even when the file cannot be made
+        }
+        sink = makeSink(recordFormat, path);
+    }
+    std::lock_guard lock(m_lock);
+    if (!sink) {
+        m_preRoll.clearTrigger();
+        return false;
+    }
+    installLocked(std::move(sink), startMilliseconds);
+    return true;
+}
+
+void Recorder::installSink(std::unique_ptr<RecordingSink> sink) {
+    std::unique_ptr<RecordingSink> previous;
+    {
+        std::lock_guard lock(m_lock);
+        previous = std::move(m_sink);
+        installLocked(std::move(sink), epochMilliseconds());
+    }
+    if (previous) {
+        previous->close();
+    }
+}
+
+void Recorder::installLocked(std::unique_ptr<RecordingSink> sink, std::int64_t startMilliseconds) {
+    // The audio from before the start goes first, then the live buffers.
+    m_preRoll.drainInto([&sink](const std::uint8_t* data, std::size_t bytes) {
+        sink->write(reinterpret_cast<const std::int16_t*>(data), bytes);
+    });
+    m_sink = std::move(sink);
+    m_detector.recordingStarted(m_capturedBytes.load(std::memory_order_acquire), startMilliseconds,
+                                m_recordMode.load(std::memory_order_relaxed) == 0);
+}
+
+bool Recorder::recording() const {
+    std::lock_guard lock(m_lock);
+    return m_sink != nullptr;
+}
+
+void Recorder::stopRecording() {
+    std::lock_guard lock(m_lock);
+    if (m_sink) {
+        m_sink->close();
+        m_sink.reset();
+    }
+}
+
+void Recorder::stopCapture() {
+    {
+        std::lock_guard lock(m_lock);
+        if (captureState() == CaptureState::Running) {
+            m_state.store(CaptureState::Stopping, std::memory_order_release);
+        }
+    }
+    m_device.stop();
+    m_thread.wait();
+}
+
+void Recorder::setRecordMode(int mode) {
+    m_recordMode.store(mode, std::memory_order_relaxed);
+    if (m_context.settings != nullptr) {
+        m_context.settings->writeInt(setting::kRecordMode, mode);
+    }
+}
+
+std::string Recorder::failure() const {
+    std::lock_guard lock(m_openMutex);
+    return m_failure;
+}
+
+}  // namespace ambrin
