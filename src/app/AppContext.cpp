@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "platform/TextHelpers.h"
+#include "records/CallRecord.h"
 
 namespace ambrin {
 
@@ -14,13 +15,16 @@ void AppContext::setCurrentFile(std::string path) {
     m_currentFile = cutToBytes(path, kTextCapacity - 1);
 }
 
+AppContext::AppContext() = default;
+AppContext::~AppContext() = default;
+
 std::string AppContext::lastRecordKey() const {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_informationMutex);
     return m_lastRecordKey;
 }
 
 void AppContext::setLastRecordKey(std::string key) {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_informationMutex);
     m_lastRecordKey = cutToBytes(key, kTextCapacity - 1);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <memory>
 #include <mutex>
 #include <string>
 
 namespace ambrin {
 
+struct CallRecord;
 class SettingsStore;
 class ObjectRegistry;
 class EngineController;
@@ -25,13 +27,30 @@ public:
     std::string currentFile() const;
     void setCurrentFile(std::string path);
 
-    // Record key of the last recording stored without information, or empty.
+    // The two information slots of a call, shared by the recording-information dialog and
+    // the storing of a recording, which may meet in the same instant: whoever reads one and
+    // then changes either holds this lock for the whole step.
+    //   PendingInformation: information confirmed while the call was still recorded, or null.
+    //   LastRecordKey: key of the last recording stored without information, or empty.
+    std::unique_lock<std::mutex> lockInformation() const { return std::unique_lock(m_informationMutex); }
+    // Under lockInformation() only.
+    std::unique_ptr<CallRecord>& pendingInformation() { return m_pendingInformation; }
+    std::string& lastRecordKeyLocked() { return m_lastRecordKey; }
+
+    // Single steps that take the lock themselves.
     std::string lastRecordKey() const;
     void setLastRecordKey(std::string key);
 
+    AppContext();
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
 private:
-    mutable std::mutex m_mutex;  // guards the texts below
+    mutable std::mutex m_mutex;  // guards m_currentFile
     std::string m_currentFile;
+    mutable std::mutex m_informationMutex;  // guards the information slots
+    std::unique_ptr<CallRecord> m_pendingInformation;
     std::string m_lastRecordKey;
 };
 

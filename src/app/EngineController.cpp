@@ -270,7 +270,8 @@ void EngineController::stop() {
         if (m_recorder) {
             m_recorder->stopRecording();
         }
-        const bool saved = m_parts.storeRecording && m_parts.storeRecording(m_context);
+        const bool saved = m_parts.storeRecording && m_recorder &&
+                           m_parts.storeRecording(m_context, m_recorder->fileName());
         const bool infoOpen = m_infoWindow && m_infoWindow->isOpen();
         if (saved) {
             if (infoOpen) {

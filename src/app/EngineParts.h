@@ -60,6 +60,8 @@ public:
     virtual bool startRecording() = 0;
     // Ends the recording in progress and closes its file.
     virtual void stopRecording() = 0;
+    // Full path of the current (or last) recording file.
+    virtual std::string fileName() const = 0;
     // Closes the input.
     virtual void close() = 0;
 };
@@ -104,8 +106,9 @@ struct EngineParts {
     std::function<std::unique_ptr<PlayerInterface>(AppContext&)> makePlayer;
     std::function<std::unique_ptr<MixerInterface>(AppContext&, MainWindowInterface*)> makeMixer;
     std::function<std::unique_ptr<InfoWindowInterface>(AppContext&)> makeInfoWindow;
-    // Measures and stores the recording just finished; true when a record was stored.
-    std::function<bool(AppContext&)> storeRecording;
+    // Measures and stores the recording just finished (its file's path); true when a record
+    // was stored.
+    std::function<bool(AppContext&, const std::string& path)> storeRecording;
     // Shows the volume wizard and returns when it is closed; runs on its own thread.
     std::function<void(AppContext&)> runVolumeWizard;
     // The waits of the start-up lookup of "MainWindow" and of Play; replaceable in tests.

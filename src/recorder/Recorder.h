@@ -109,7 +109,7 @@ public:
     void reloadDetectionSettings();
 
     // Full path of the current (or last) recording; kept after a failed start.
-    std::string fileName() const;
+    std::string fileName() const override;
     // The declared format of the last start: sample rate, and bits (WAVE) or kbit/s (MP3).
     std::uint32_t sampleRate() const { return m_sampleRate; }
     int bitsOrBitRate() const { return m_bits; }

@@ -111,6 +111,7 @@ public:
     }
     void stopRecording() override { m_journal.add("recorder stop"); }
     void close() override { m_journal.add("recorder close"); }
+    std::string fileName() const override { return "/calls/20120731/20120731153012.wav"; }
 
 private:
     Journal& m_journal;
@@ -186,8 +187,8 @@ protected:
                 return std::make_unique<FakeMixer>(journal, behaviour);
             };
         }
-        p.storeRecording = [this](AppContext&) {
-            journal.add("store");
+        p.storeRecording = [this](AppContext&, const std::string& path) {
+            journal.add("store " + path);
             return behaviour.storeSucceeds;
         };
         p.runVolumeWizard = [this](AppContext&) { journal.add("wizard shown"); };
@@ -246,7 +247,7 @@ TEST_F(EngineControllerTest, RecordingStartsAndStopsWithBroadcastsInOrder) {
     EXPECT_EQ(windowEvents(), (Strings{"27", "33", "24"}));
     EXPECT_EQ(journal.count("tray 27"), 1u);  // the tray sees every broadcast too
     EXPECT_EQ(journal.count("recorder stop"), 1u);
-    EXPECT_EQ(journal.count("store"), 1u);
+    EXPECT_EQ(journal.count("store /calls/20120731/20120731153012.wav"), 1u);
     EXPECT_EQ(controller->state(), EngineState::Idle);
 }
 

@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <filesystem>
 #include <thread>
 
 #include "app/SettingsStore.h"
+#include "codec/WavReader.h"
 #include "platform/StringTable.h"
+#include "recorder/Recorder.h"
 #include "support/AudioLine.h"
 #include "support/TestEnvironment.h"
 
@@ -173,6 +176,89 @@ TEST_F(ProgramTest, AnUnreachableSoundServerEndsTheProgramWithTheDeviceMessage) 
         << program->errors();
     EXPECT_EQ(program->errors().find("Do you want to exit?"), std::string::npos);
     EXPECT_NE(program->output().find("shutdown: temporary playback file removed"), std::string::npos);
+}
+
+// The recordings under a database folder, in name order.
+std::vector<std::string> recordingsUnder(const std::string& folder) {
+    std::vector<std::string> out;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            out.push_back(entry.path().string());
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kTimeOfCallEnd, 2);
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    signals::Samples call = signals::noise(1.5, 200, 3);
+    signals::append(call, signals::tone(350, 2.0, 14000));
+    ASSERT_TRUE(line.write(call));
+    ASSERT_TRUE(program->waitForOutput("event 27 recording", 10s)) << program->output();
+    for (int i = 0; i < 40 && !program->waitForOutput("event 24 idle", 0ms); ++i) {
+        ASSERT_TRUE(line.write(signals::silence(0.5)));
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(program->waitForOutput("event 24 idle", 2s)) << program->output();
+    EXPECT_TRUE(program->waitForOutput("event 23 time 0:0:1", 0ms));
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(5s), 0);
+
+    const auto files = recordingsUnder(folder + "db");
+    ASSERT_EQ(files.size(), 1u);
+    const std::string name = std::filesystem::path(files[0]).filename().string();
+    EXPECT_EQ(name.size(), std::string("20120731153012.wav").size()) << name;
+    EXPECT_EQ(std::filesystem::path(files[0]).parent_path().filename().string(), name.substr(0, 8));
+    const auto info = readWavInfo(files[0]);
+    ASSERT_TRUE(info.has_value());
+    const std::string bytes = test::readFile(files[0]);
+    std::size_t firstLoud = 0;
+    for (std::size_t i = info->dataOffset; i + 1 < bytes.size(); i += 2) {
+        const auto sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                                      (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+        if (sample > 6882) {
+            firstLoud = (i - info->dataOffset) / 2;
+            break;
+        }
+    }
+    EXPECT_GE(firstLoud, 4000u) << "less than 500 ms of audio before the call's first sound";
+}
+
+TEST_F(ProgramTest, ManualModeRecordsBetweenTheCommands) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kRecordMode, 1);
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    ASSERT_TRUE(line.write(signals::tone(350, 2.0, 14000)));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(program->output().find("event 27"), std::string::npos);
+
+    EXPECT_EQ(launch(folder, {"--command", "record"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
+    ASSERT_TRUE(line.write(signals::speechLike(3.0, 9), true));
+    EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 24 idle", 5s));
+    EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);  // a surplus stop is harmless
+    EXPECT_EQ(launch(folder, {"--command", "quit"})->wait(5s), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+    const auto files = recordingsUnder(folder + "db");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_GE(wavDurationSeconds(files[0]), 2);
 }
 
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits

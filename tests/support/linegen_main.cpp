@@ -1,7 +1,8 @@
 // The demo telephone line: writes generated calls into a sound server's pipe source, paced
 // to real time, with silence between them. `make run` starts it on machines that have no
 // sound server of their own.
-//   ambrin_linegen FIFO [PERIOD_SECONDS]
+//   ambrin_linegen FIFO [PERIOD_SECONDS]     a call every PERIOD seconds (default 60)
+//   ambrin_linegen FIFO 0                    an idle line: silence only
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
     if (fd < 0) {
         std::perror(argv[1]);
         return 1;
+    }
+    if (period <= 0) {
+        while (ambrin::test::writeLine(fd, ambrin::signals::silence(1.0), true)) {
+        }
+        return 0;
     }
     for (std::uint32_t call = 1;; ++call) {
         const double length = 8.0 + (call * 7) % 13;  // 8 to 20 s
