@@ -152,19 +152,12 @@ int SettingsStore::readString(std::string_view name, char* buffer, std::uint32_t
     if (buffer != nullptr && size != nullptr && *size > 0) {
         buffer[0] = '\0';
     }
-    if (name.empty() || size == nullptr || (buffer == nullptr && *size != 0)) {
+    if (size == nullptr || (buffer == nullptr && *size != 0)) {
         return kSettingsBadArgument;
     }
-    if (!m_key) {
-        return kSettingsNotOpen;
-    }
     RegValue value;
-    const RegResult result = m_key->query(name, value);
-    if (result != RegResult::Ok) {
-        return toCode(result);
-    }
-    if (value.type != RegType::String) {
-        return kSettingsError;
+    if (const int code = query(name, RegType::String, value); code != kSettingsOk) {
+        return code;
     }
     const auto needed = static_cast<std::uint32_t>(value.text.size() + 1);
     if (buffer == nullptr || needed > *size) {
@@ -217,22 +210,26 @@ int SettingsStore::writeBool(std::string_view name, bool value) {
 
 int SettingsStore::readInt(std::string_view name, int& out) const {
     out = 0;
+    RegValue value;
+    if (const int code = query(name, RegType::Dword, value); code != kSettingsOk) {
+        return code;
+    }
+    out = static_cast<int>(value.dword);
+    return kSettingsOk;
+}
+
+int SettingsStore::query(std::string_view name, RegType type, RegValue& value) const {
     if (name.empty()) {
         return kSettingsBadArgument;
     }
     if (!m_key) {
         return kSettingsNotOpen;
     }
-    RegValue value;
     const RegResult result = m_key->query(name, value);
     if (result != RegResult::Ok) {
         return toCode(result);
     }
-    if (value.type != RegType::Dword) {
-        return kSettingsError;
-    }
-    out = static_cast<int>(value.dword);
-    return kSettingsOk;
+    return value.type == type ? kSettingsOk : kSettingsError;  // a value of another type
 }
 
 int SettingsStore::writeInt(std::string_view name, int value) {

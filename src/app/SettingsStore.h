@@ -86,6 +86,8 @@ public:
 
 private:
     void repairInstallation();
+    // Reads a value that must have the given type.
+    int query(std::string_view name, RegType type, RegValue& value) const;
     int writeDefault(const SettingDefinition& definition);
 
     std::string m_programFolder;
