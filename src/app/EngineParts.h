@@ -28,6 +28,9 @@ public:
     virtual void performAction(std::string_view action) = 0;
     // Opens the manual. Called on the event thread.
     virtual void openManual() = 0;
+    // The mixer reports a change (volume, mute or input). Called on the sound library's
+    // thread; must not wait.
+    virtual void onMixerChange() {}
 };
 
 // What the main window registers as "MainWindow".

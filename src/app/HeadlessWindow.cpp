@@ -132,6 +132,8 @@ void HeadlessWindow::performAction(std::string_view action) {
     consoleLine("ambrin: main window action " + std::string(action));
 }
 
+void HeadlessWindow::onMixerChange() { consoleLine("ambrin: mixer changed"); }
+
 void HeadlessWindow::openManual() {
     consoleLine("ambrin: the manual is " + m_context.programFolder + "ambrin.pdf");
 }

@@ -33,6 +33,7 @@ public:
     std::string selectedFile() override { return {}; }
     void performAction(std::string_view action) override;
     void openManual() override;
+    void onMixerChange() override;
 
     // A menu command as the window's menu would handle it. Called on the endpoint thread.
     void onMenuCommand(int id, std::int64_t lParam);

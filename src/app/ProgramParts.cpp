@@ -1,6 +1,7 @@
 #include "app/ProgramParts.h"
 
 #include "app/HeadlessWindow.h"
+#include "recorder/InputMixer.h"
 #include "recorder/Recorder.h"
 
 namespace ambrin {
@@ -10,6 +11,9 @@ EngineParts programParts() {
     parts.makeMainWindow = [](AppContext& context) { return std::make_unique<HeadlessWindow>(context); };
     parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<HeadlessTray>(context); };
     parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
+    parts.makeMixer = [](AppContext& context, MainWindowInterface* window) {
+        return std::make_unique<InputMixer>(context, window);
+    };
     return parts;
 }
 

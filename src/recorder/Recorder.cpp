@@ -12,6 +12,7 @@
 #include "app/SettingsStore.h"
 #include "codec/ResamplingSink.h"
 #include "codec/WavSink.h"
+#include "recorder/InputMixer.h"
 
 namespace ambrin {
 
@@ -75,6 +76,7 @@ Recorder::~Recorder() {
 bool Recorder::initialize(InputLine line) {
     m_input = line;
     // Selecting the input source on the mixer may fail without consequence for capture.
+    InputMixer::selectInputSource(line);
     {
         std::lock_guard lock(m_openMutex);
         m_openResult = -1;
