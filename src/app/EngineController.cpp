@@ -270,8 +270,11 @@ void EngineController::stop() {
         if (m_recorder) {
             m_recorder->stopRecording();
         }
-        const bool saved = m_parts.storeRecording && m_recorder &&
-                           m_parts.storeRecording(m_context, m_recorder->fileName());
+        const std::string file = m_recorder ? m_recorder->fileName() : std::string();
+        const bool saved = m_parts.storeRecording && !file.empty() && m_parts.storeRecording(m_context, file);
+        if (fileExists(file)) {
+            m_context.setCurrentFile(file);  // the recording last made can be played at once
+        }
         const bool infoOpen = m_infoWindow && m_infoWindow->isOpen();
         if (saved) {
             if (infoOpen) {

@@ -53,7 +53,7 @@ std::string TimeEvent::describe() const {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%d time %d:%d:%d", code(), hours, minutes, seconds);
     std::string line = buffer;
-    if (totalSeconds >= 0) {
+    if (totalSeconds > 0) {
         std::snprintf(buffer, sizeof buffer, " of %.1f", totalSeconds);
         line += buffer;
     }
@@ -68,6 +68,12 @@ std::string EventListEvent::describe() const {
         line += " [" + (event ? event->describe() : std::string("null")) + "]";
     }
     return line;
+}
+
+std::string FileOpenedEvent::describe() const {
+    char length[32];
+    std::snprintf(length, sizeof length, "%.1f", lengthSeconds);
+    return EventListEvent::describe() + " " + path + " (" + length + " s)";
 }
 
 }  // namespace ambrin

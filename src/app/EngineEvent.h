@@ -93,6 +93,18 @@ public:
     std::vector<std::unique_ptr<EngineEvent>> events;
 };
 
+// Notice 22: a file was opened for playback; `events` holds what goes with it (for the
+// streaming path, its stream-information notice).
+class FileOpenedEvent : public EventListEvent {
+public:
+    FileOpenedEvent(double length, std::string file)
+        : EventListEvent(ev::kFileOpened), lengthSeconds(length), path(std::move(file)) {}
+    std::string describe() const override;
+
+    double lengthSeconds;
+    std::string path;
+};
+
 // Whoever can take events: the engine controller.
 class EventSink {
 public:

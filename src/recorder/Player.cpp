@@ -1,0 +1,196 @@
+#include "recorder/Player.h"
+
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+
+#include "app/AppContext.h"
+#include "app/EngineController.h"
+#include "codec/WavFileWriter.h"
+#include "platform/Folders.h"
+#include "platform/TextHelpers.h"
+#if __has_include("recorder/streaming/StreamingPlayer.h")
+#include "recorder/streaming/StreamingPlayer.h"
+#define AMBRIN_HAS_STREAMING 1
+#endif
+
+namespace ambrin {
+
+ExtensionClass extensionClassOf(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return ExtensionClass::Other;
+    }
+    const std::string extension = asciiLower(path.substr(dot + 1));
+    if (extension == "ogg") {
+        return ExtensionClass::Ogg;
+    }
+    if (extension == "mp3" || extension == "mp2" || extension == "mp1") {
+        return ExtensionClass::Mpeg;
+    }
+    if (extension == "wav") {
+        return ExtensionClass::Wave;
+    }
+    return ExtensionClass::Other;
+}
+
+#ifdef AMBRIN_HAS_STREAMING
+struct Player::Streaming {
+    explicit Streaming(EventSink& events) : player(events) {}
+    StreamingPlayer player;
+};
+#else
+struct Player::Streaming {};
+#endif
+
+Player::Player(AppContext& context) : m_context(context) {}
+
+Player::~Player() {
+    stopMonitor();
+    m_streaming.reset();
+    m_graph.reset();
+}
+
+bool Player::streaming() const { return m_streaming != nullptr; }
+
+void Player::post(std::unique_ptr<EngineEvent> event) {
+    if (m_context.controller != nullptr) {
+        m_context.controller->postEvent(std::move(event));
+    }
+}
+
+bool Player::open(const std::string& path) {
+    m_opened = false;
+    m_class = extensionClassOf(path);
+    m_path = path;
+    std::string playable = path;
+    if (m_class == ExtensionClass::Ogg) {
+        const std::string temporary = temporaryPlaybackFile();
+        if (WavFileWriter().convert(path, temporary)) {
+            m_class = ExtensionClass::Mpeg;  // played through the graph like any other file
+            playable = temporary;
+        } else {
+#ifdef AMBRIN_HAS_STREAMING
+            if (m_context.controller == nullptr) {
+                return false;
+            }
+            m_streaming = std::make_unique<Streaming>(*m_context.controller);
+            m_opened = m_streaming->player.open(path);
+            if (!m_opened) {
+                m_streaming.reset();
+            }
+            return m_opened;
+#else
+            return false;
+#endif
+        }
+    }
+    if (m_class == ExtensionClass::Other) {
+        return false;
+    }
+    auto graph = std::make_unique<MediaGraph>();
+    if (!graph->open(playable)) {
+        return false;
+    }
+    m_graph = std::move(graph);
+    m_opened = true;
+    const double duration = m_graph->duration();
+    m_length = duration > 0 ? std::trunc(duration) : 0;
+    post(std::make_unique<FileOpenedEvent>(m_length, cutToBytes(path, kTextCapacity - 1)));
+    return true;
+}
+
+void Player::play() {
+    if (!m_opened) {
+        return;
+    }
+#ifdef AMBRIN_HAS_STREAMING
+    if (m_streaming) {
+        m_streaming->player.play();
+        return;
+    }
+#endif
+    if (!m_graph->run()) {
+        return;
+    }
+    if (!m_monitor.isRunning()) {
+        m_monitor.wait();
+        m_running.store(true, std::memory_order_release);
+        m_monitor.start([this] { monitor(); });
+    }
+}
+
+void Player::pause() {
+    if (!m_opened) {
+        return;
+    }
+#ifdef AMBRIN_HAS_STREAMING
+    if (m_streaming) {
+        m_streaming->player.pause();
+        return;
+    }
+#endif
+    m_graph->pause();
+}
+
+void Player::stop() {
+    if (!m_opened) {
+        return;
+    }
+#ifdef AMBRIN_HAS_STREAMING
+    if (m_streaming) {
+        m_streaming->player.stop();
+        m_opened = false;
+        return;
+    }
+#endif
+    stopMonitor();
+    m_graph->stop();
+    m_opened = false;
+}
+
+void Player::seek(int position) {
+    if (!m_opened) {
+        return;
+    }
+#ifdef AMBRIN_HAS_STREAMING
+    if (m_streaming) {
+        m_streaming->player.seek(position);  // tenths of a second on this path
+        return;
+    }
+#endif
+    m_graph->seek(position);
+}
+
+void Player::stopMonitor() {
+    m_running.store(false, std::memory_order_release);
+    m_monitor.wait();
+}
+
+void Player::monitor() {
+    long previous = 0;
+    const auto announce = [this, &previous](long position) {
+        if (position != previous) {
+            post(std::make_unique<TimeEvent>(static_cast<int>(position / 3600), static_cast<int>(position % 3600 / 60),
+                                             static_cast<int>(position % 60), m_length));
+        }
+        previous = position;
+    };
+    while (m_running.load(std::memory_order_acquire)) {
+        const double now = m_graph->position();
+        announce(now > 0 ? static_cast<long>(now) : 0);
+        const MediaGraph::Event event = m_graph->waitEvent(std::chrono::milliseconds(100));
+        if (event == MediaGraph::Event::EndOfStream) {
+            // The last samples end a hair before the last whole second: the end is the length.
+            announce(std::max(previous, static_cast<long>(m_length)));
+        }
+        if (event != MediaGraph::Event::None) {
+            // The end, or an error the graph cannot go on from: either way the file is done.
+            post(std::make_unique<EngineEvent>(ev::kEndOfPlayback));
+            break;
+        }
+    }
+}
+
+}  // namespace ambrin
