@@ -261,6 +261,40 @@ TEST_F(ProgramTest, ManualModeRecordsBetweenTheCommands) {
     EXPECT_GE(wavDurationSeconds(files[0]), 2);
 }
 
+TEST_F(ProgramTest, TheCallJustRecordedPlaysPausesAndResumes) {
+    ASSERT_TRUE(line.available());
+    env.setVariable("AMBRIN_AUDIO_SINK", "fakesink sync=true");
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kRecordMode, 1);
+        store.writeInt(setting::kMinimumRecordTime, 1);
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    EXPECT_EQ(launch(folder, {"--command", "record"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
+    ASSERT_TRUE(line.write(signals::speechLike(4.0, 5), true));
+    EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 24 idle", 5s));
+
+    EXPECT_EQ(launch(folder, {"--command", "play"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 26 playing", 5s)) << program->output();
+    ASSERT_TRUE(program->waitForOutput("event 23 time 0:0:1 of", 5s)) << program->output();
+    EXPECT_EQ(launch(folder, {"--command", "pause"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 25 paused", 5s));
+    EXPECT_EQ(launch(folder, {"--command", "play"})->wait(5s), 0);
+    ASSERT_TRUE(program->waitForOutput("event 21 end-of-playback", 15s)) << program->output();
+    const std::string out = program->output();
+    EXPECT_EQ(out.find("event 23 time 0:0:0"), std::string::npos);
+    EXPECT_NE(out.find("event 23 time 0:0:3 of"), std::string::npos) << out;  // the whole length
+    // After the end the engine is idle again: 24 comes before 21.
+    EXPECT_LT(out.rfind("event 24 idle"), out.rfind("event 21 end-of-playback"));
+    EXPECT_EQ(launch(folder, {"--command", "quit"})->wait(5s), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+}
+
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits
 // it); unmounted at destruction.
 class SmallVolume {
