@@ -8,6 +8,7 @@
 namespace ambrin {
 
 struct CallRecord;
+class CallContentList;
 class SettingsStore;
 class ObjectRegistry;
 class EngineController;
@@ -22,6 +23,7 @@ public:
     ObjectRegistry* registry = nullptr;     // lives in the controller
     EngineController* controller = nullptr; // set by the controller itself
     std::string programFolder;              // ends in '/'
+    CallContentList* callContents = nullptr;  // the stock call contents, owned by start-up
 
     // Full path of the recording last made or last chosen for playback; empty at start.
     std::string currentFile() const;

@@ -20,6 +20,7 @@
 #include "platform/SignalWatcher.h"
 #include "platform/StringTable.h"
 #include "platform/WindowEndpoint.h"
+#include "records/CallContentList.h"
 #include "records/OldDatabase.h"
 
 namespace ambrin {
@@ -145,6 +146,11 @@ int Application::run(EngineParts parts, Hooks hooks) {
         return 0;
     }
 
+    // The stock call contents live as long as the program: loaded now, saved at the end.
+    auto contents = std::make_unique<CallContentList>(*context);
+    contents->LoadContents();
+    context->callContents = contents.get();
+
     auto controller = std::make_unique<EngineController>(*context, std::move(parts));
     controller->setExitSemaphore(exitSemaphore);
     controller->start();
@@ -165,6 +171,9 @@ int Application::run(EngineParts parts, Hooks hooks) {
     // the settings and the context, then the temporary playback file.
     controller.reset();
     trace("shutdown: engine controller freed");
+    contents->SaveContents();
+    context->callContents = nullptr;
+    contents.reset();
     if (hooks.closeDatabase) {
         hooks.closeDatabase();
     }

@@ -1,6 +1,9 @@
 #include "app/ProgramParts.h"
 
+#include <cstdio>
+
 #include "app/HeadlessWindow.h"
+#include "records/CallStorage.h"
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
@@ -12,11 +15,30 @@ EngineParts programParts() {
     parts.makeMainWindow = [](AppContext& context) { return std::make_unique<HeadlessWindow>(context); };
     parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<HeadlessTray>(context); };
     parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
+    parts.storeRecording = [](AppContext& context, const std::string& path) {
+        return StoreRecording(context, path);
+    };
     parts.makePlayer = [](AppContext& context) { return std::make_unique<Player>(context); };
     parts.makeMixer = [](AppContext& context, MainWindowInterface* window) {
         return std::make_unique<InputMixer>(context, window);
     };
     return parts;
+}
+
+Application::Hooks programHooks() {
+    Application::Hooks hooks;
+    hooks.openDatabase = [](AppContext& context) {
+        if (!InitializeDatabase(context)) {
+            std::fprintf(stderr, "ambrin: the call-record database cannot be opened or created\n");
+            return false;
+        }
+        const int recovered = recoverUnsavedCalls(context);
+        if (recovered > 0) {
+            consoleLine("ambrin: " + std::to_string(recovered) + " call(s) from an earlier run stored");
+        }
+        return true;
+    };
+    return hooks;
 }
 
 }  // namespace ambrin

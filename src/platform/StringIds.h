@@ -36,7 +36,7 @@ inline constexpr int kExportTotalDuration = 37;     // "Total Call Duration"
 inline constexpr int kCallTypeInbound = 38;         // "Inbound"
 inline constexpr int kCallTypeOutbound = 39;        // "Outbound"
 inline constexpr int kCustomerDeleteQuestion = 40;  // "Do you want to delete customer information?"
-inline constexpr int kMp3EncoderMissing = 41;       // "If you want to record as an MP3, download lame_enc.dll ..." (Yes/No)
+inline constexpr int kMp3EncoderMissing = 41;       // "If you want to record as an MP3, install libmp3lame.so.0 ..." (Yes/No; "%s": the installation folder)
 inline constexpr int kExitQuestion = 42;            // "Do you want to exit?"
 inline constexpr int kContentDeleteQuestion = 43;   // "Do you want to delete contents?"
 inline constexpr int kContentLimitReached = 44;     // "Maximum number of contents is 20."
@@ -70,5 +70,6 @@ inline constexpr int kRestoreFailed = 72;           // "Due to a problem with th
 inline constexpr int kCallTypeUnknown = 75;         // "Unknown"
 inline constexpr int kRecordFileFailed = 76;        // "The recording file cannot be saved because of a problem with the DB folder. ..."
 inline constexpr int kBackupDeleteQuestion = 77;    // "Do you want to delete the selected file?"
+inline constexpr int kRecordNotSaved = 78;          // "The call record could not be saved ..." ("%s": the recording's path)
 
 }  // namespace ambrin::str

@@ -198,6 +198,7 @@ TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
         SettingsStore store(folder);
         store.writeInt(setting::kRecordFormat, kFormatWave);
         store.writeInt(setting::kTimeOfCallEnd, 2);
+        store.writeInt(setting::kMinimumRecordTime, 0);  // a short test call is kept
     }
     auto program = launch(folder);
     ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
@@ -241,6 +242,7 @@ TEST_F(ProgramTest, ManualModeRecordsBetweenTheCommands) {
         SettingsStore store(folder);
         store.writeInt(setting::kRecordFormat, kFormatWave);
         store.writeInt(setting::kRecordMode, 1);
+        store.writeInt(setting::kMinimumRecordTime, 0);
     }
     auto program = launch(folder);
     ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
@@ -293,6 +295,61 @@ TEST_F(ProgramTest, TheCallJustRecordedPlaysPausesAndResumes) {
     EXPECT_LT(out.rfind("event 24 idle"), out.rfind("event 21 end-of-playback"));
     EXPECT_EQ(launch(folder, {"--command", "quit"})->wait(5s), 0);
     EXPECT_EQ(program->wait(5s), 0);
+}
+
+// Runs the sqlite3 command on a database and returns what it printed.
+std::string sqlite(const std::string& database, const std::string& query) {
+    const std::string command = "sqlite3 -separator '|' '" + database + "' \"" + query + "\" 2>&1";
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            out += buffer;
+        }
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kTimeOfCallEnd, 1);
+        store.writeInt(setting::kMinimumRecordTime, 6);
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    // Paced like a real line: calls fed faster than real time would start in the same second.
+    const auto call = [&](double seconds, int expectedIdle) {
+        ASSERT_TRUE(line.write(signals::tone(350, seconds, 14000), true));
+        for (int i = 0; i < 60; ++i) {
+            const std::string out = program->output();
+            std::size_t count = 0;
+            for (std::size_t at = out.find("event 24 idle"); at != std::string::npos; at = out.find("event 24 idle", at + 1)) {
+                ++count;
+            }
+            if (count >= static_cast<std::size_t>(expectedIdle)) {
+                return;
+            }
+            ASSERT_TRUE(line.write(signals::silence(0.25), true));
+        }
+        FAIL() << "the call did not end: " << program->output() << program->errors();
+    };
+    call(6.5, 1);  // about 8 s with its pre-roll and the silence that ends it: kept
+    call(0.3, 2);  // about 2 s: too short
+    program->signal(SIGTERM);
+    ASSERT_EQ(program->wait(5s), 0);
+    EXPECT_NE(program->output().find("event 33 recording-saved"), std::string::npos);
+
+    const auto files = recordingsUnder(folder + "db");
+    ASSERT_EQ(files.size(), 1u) << "the short call's file must be gone";
+    const std::string rows = sqlite(folder + "Ambrin.od2", "select CallType, TotalTime, FileName, length(Date) from RecordInfo");
+    const int duration = wavDurationSeconds(files[0]);
+    EXPECT_GT(duration, 6);
+    EXPECT_EQ(rows, "2|" + std::to_string(duration) + "|" + files[0] + "|14\n");
 }
 
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits

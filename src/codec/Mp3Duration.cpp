@@ -1,0 +1,228 @@
+#include "codec/Mp3Duration.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "codec/StdioFile.h"
+
+namespace ambrin {
+
+namespace {
+
+// Durations are summed in ticks of 1/14112000 s, the least common multiple of the nine MPEG
+// sample rates, so every frame adds a whole number and the sum is exact.
+constexpr std::uint64_t kTicksPerSecond = 14112000;
+constexpr std::uint64_t kTickLimit = static_cast<std::uint64_t>(INT_MAX) * kTicksPerSecond;
+
+constexpr std::size_t kHeaderSize = 4;
+constexpr std::size_t kId3HeaderSize = 10;
+constexpr std::size_t kWindowSize = 64 * 1024;
+// Without frames the file is taken as 16 kbit/s: 2000 bytes a second.
+constexpr std::uint64_t kFallbackBytesPerSecond = 16000 / 8;
+
+// kbit/s by bit-rate index 1 to 14.
+constexpr int kBitRates[5][14] = {
+    {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
+    {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
+    {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
+    {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2/2.5 layer I
+    {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2/2.5 II, III
+};
+// Hz by version bits (0 MPEG-2.5, 2 MPEG-2, 3 MPEG-1; 1 is reserved) and rate index 0 to 2.
+constexpr int kSampleRates[4][3] = {
+    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+
+struct FrameHeader {
+    int version = 0;  // the two version bits
+    int layer = 0;    // 1, 2 or 3
+    int sampleRate = 0;
+    std::uint32_t length = 0;  // bytes, header included
+    std::uint32_t samples = 0;
+
+    bool sameStream(const FrameHeader& other) const {
+        return version == other.version && layer == other.layer && sampleRate == other.sampleRate;
+    }
+};
+
+// The 32-bit frame header: 11 sync bits, version (2), layer (2), no-CRC (1), bit-rate index
+// (4), sample-rate index (2), padding (1), private (1), mode (2), mode extension (2),
+// copyright (1), original (1), emphasis (2). Free-format frames (index 0) have no length in
+// their header and are not accepted.
+std::optional<FrameHeader> parseHeader(const unsigned char* b) {
+    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) {
+        return std::nullopt;
+    }
+    const int version = (b[1] >> 3) & 3;
+    const int layerBits = (b[1] >> 1) & 3;
+    const int bitRateIndex = b[2] >> 4;
+    const int rateIndex = (b[2] >> 2) & 3;
+    const int padding = (b[2] >> 1) & 1;
+    const int emphasis = b[3] & 3;
+    if (version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 ||
+        rateIndex == 3 || emphasis == 2) {
+        return std::nullopt;
+    }
+    FrameHeader header;
+    header.version = version;
+    header.layer = 4 - layerBits;
+    header.sampleRate = kSampleRates[version][rateIndex];
+    const bool mpeg1 = version == 3;
+    const int table = mpeg1 ? header.layer - 1 : (header.layer == 1 ? 3 : 4);
+    const std::uint32_t bitRate =
+        static_cast<std::uint32_t>(kBitRates[table][bitRateIndex - 1]) * 1000;
+    const auto rate = static_cast<std::uint32_t>(header.sampleRate);
+    if (header.layer == 1) {
+        header.samples = 384;
+        header.length = (12 * bitRate / rate + static_cast<std::uint32_t>(padding)) * 4;
+    } else if (header.layer == 2 || mpeg1) {
+        header.samples = 1152;
+        header.length = 144 * bitRate / rate + static_cast<std::uint32_t>(padding);
+    } else {
+        header.samples = 576;
+        header.length = 72 * bitRate / rate + static_cast<std::uint32_t>(padding);
+    }
+    return header;
+}
+
+// Reads a regular file through a window that moves forward with the requests.
+class WindowReader {
+  public:
+    bool open(const std::string& path) {
+        m_file = openStdioFile(path, "rb");
+        struct stat info {};
+        if (!m_file || ::fstat(::fileno(m_file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+            return false;
+        }
+        m_size = static_cast<std::uint64_t>(info.st_size);
+        return true;
+    }
+
+    std::uint64_t size() const { return m_size; }
+
+    // The `count` bytes at `offset`, or null when they are not all in the file.
+    const unsigned char* at(std::uint64_t offset, std::size_t count) {
+        if (offset > m_size || count > m_size - offset || count > kWindowSize) {
+            return nullptr;
+        }
+        if (offset < m_start || offset - m_start + count > m_window.size()) {
+            const std::uint64_t wanted = std::min<std::uint64_t>(kWindowSize, m_size - offset);
+            m_window.resize(static_cast<std::size_t>(wanted));
+            m_start = offset;
+            if (::fseeko(m_file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
+                m_window.clear();
+                return nullptr;
+            }
+            const std::size_t got = std::fread(m_window.data(), 1, m_window.size(), m_file.get());
+            m_window.resize(got);  // the file may have shrunk since it was measured
+            if (count > got) {
+                return nullptr;
+            }
+        }
+        return m_window.data() + (offset - m_start);
+    }
+
+  private:
+    StdioFile m_file;
+    std::uint64_t m_size = 0;
+    std::vector<unsigned char> m_window;
+    std::uint64_t m_start = 0;
+};
+
+std::optional<FrameHeader> headerAt(WindowReader& reader, std::uint64_t offset) {
+    const unsigned char* bytes = reader.at(offset, kHeaderSize);
+    return bytes != nullptr ? parseHeader(bytes) : std::nullopt;
+}
+
+// Where the audio starts: after any ID3v2 tags (10-byte header with "ID3", two version bytes
+// that are never 0xFF, flags, and a 28-bit size in four 7-bit bytes; a footer flag adds 10).
+std::uint64_t skipId3v2(WindowReader& reader) {
+    std::uint64_t position = 0;
+    for (;;) {
+        const unsigned char* h = reader.at(position, kId3HeaderSize);
+        if (h == nullptr || std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
+            ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0) {
+            return position;
+        }
+        const std::uint64_t size = (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) |
+                                   (std::uint64_t{h[8]} << 7) | h[9];
+        const bool footer = (h[5] & 0x10) != 0;
+        position += kId3HeaderSize + size + (footer ? kId3HeaderSize : 0);
+    }
+}
+
+// The first frame at or after `from` that is followed by a frame of the same stream, or that
+// ends exactly at the end of the file.
+std::optional<std::uint64_t> findFrame(WindowReader& reader, std::uint64_t from) {
+    for (std::uint64_t offset = from; offset + kHeaderSize <= reader.size(); ++offset) {
+        const std::optional<FrameHeader> header = headerAt(reader, offset);
+        if (!header) {
+            continue;
+        }
+        const std::uint64_t next = offset + header->length;
+        if (next == reader.size()) {
+            return offset;
+        }
+        const std::optional<FrameHeader> following = headerAt(reader, next);
+        if (following && following->sameStream(*header)) {
+            return offset;
+        }
+    }
+    return std::nullopt;
+}
+
+int clampedSeconds(std::uint64_t seconds) {
+    return seconds > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(seconds);
+}
+
+}  // namespace
+
+int mp3DurationSeconds(const std::string& path) {
+    WindowReader reader;
+    if (!reader.open(path)) {
+        return 0;
+    }
+    std::uint64_t ticks = 0;
+    bool found = false;
+    std::optional<FrameHeader> previous;
+    std::uint64_t position = skipId3v2(reader);
+    while (position < reader.size()) {
+        std::optional<FrameHeader> header = headerAt(reader, position);
+        if (!header || !previous || !header->sameStream(*previous)) {
+            // Not where the last frame said the next would be: look for a confirmed frame.
+            const std::optional<std::uint64_t> frame = findFrame(reader, position);
+            if (!frame) {
+                break;
+            }
+            position = *frame;
+            header = headerAt(reader, position);
+            if (!header) {
+                break;  // the file changed under the reader
+            }
+        }
+        found = true;
+        if (header->length > reader.size() - position) {
+            break;  // a frame cut short by the end of the file does not play
+        }
+        ticks += std::uint64_t{header->samples} *
+                 (kTicksPerSecond / static_cast<std::uint64_t>(header->sampleRate));
+        if (ticks >= kTickLimit) {
+            return INT_MAX;
+        }
+        previous = header;
+        position += header->length;
+    }
+    if (!found) {
+        return clampedSeconds(reader.size() / kFallbackBytesPerSecond);
+    }
+    return clampedSeconds(ticks / kTicksPerSecond);
+}
+
+}  // namespace ambrin

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace ambrin {
+
+// The key of a call record: year, month, day, hour, minute, second as
+// "%d%02d%02d%02d%02d%02d" (20120731153012). Fixed widths, so text order is time order.
+std::string recordKeyFor(const SystemTime& time);
+
+// The key of a record stored now (local time).
+std::string currentRecordKey();
+
+}  // namespace ambrin

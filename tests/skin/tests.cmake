@@ -1,0 +1,14 @@
+# Skin reader and skin packages. Included by tests/CMakeLists.txt.
+ambrin_test(skin_tests
+    SOURCES skin/skin_reader_test.cpp skin/skin_archive_test.cpp skin/skin_manager_test.cpp
+            skin/SkinTestTools.cpp
+    LIBS ambrin_skin ambrin_app PkgConfig::LIBZIP)
+
+# Bounded libFuzzer runs of the description reader and of tar and zip extraction. The
+# fuzzers bring their own sanitizers, so the sanitizer builds leave them out.
+if(NOT AMBRIN_SANITIZE)
+    add_test(NAME skin_fuzz
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/skin/fuzz/run_fuzzers.sh
+                ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/skin-fuzz)
+    set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 280)
+endif()
