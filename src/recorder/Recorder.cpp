@@ -10,6 +10,9 @@
 #include "app/AppContext.h"
 #include "app/EngineController.h"
 #include "app/SettingsStore.h"
+#include "codec/Mp3Library.h"
+#include "codec/Mp3Sink.h"
+#include "codec/OggSink.h"
 #include "codec/ResamplingSink.h"
 #include "codec/WavSink.h"
 #include "recorder/InputMixer.h"
@@ -243,8 +246,15 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
 }
 
 std::unique_ptr<RecordingSink> Recorder::makeSink(int recordFormat, const std::string& path) {
-    if (recordFormat != kFormatWave) {
-        return nullptr;  // OGG and MP3 sinks are not available in this build
+    if (recordFormat == kFormatOgg) {
+        // Always 8000 Hz mono, whatever the sample-format table says.
+        auto ogg = std::make_unique<OggSink>();
+        return ogg->open(path) ? std::move(ogg) : nullptr;
+    }
+    if (recordFormat == kFormatMp3) {
+        // The encoder library is needed at every start; without it the start fails.
+        auto mp3 = std::make_unique<Mp3Sink>(Mp3Library::load(m_context.programFolder), m_bits, m_sampleRate);
+        return mp3->open(path) ? std::move(mp3) : nullptr;
     }
     const bool asCaptured = m_sampleRate == kSampleRate && m_bits == 16;
     auto wav = std::make_unique<WavSink>(1, static_cast<std::uint16_t>(m_bits), m_sampleRate, 0);

@@ -352,6 +352,64 @@ TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
     EXPECT_EQ(rows, "2|" + std::to_string(duration) + "|" + files[0] + "|14\n");
 }
 
+// Runs a command and returns its standard output and error.
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            out += buffer;
+        }
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    SettingsStore store(folder);
+    store.writeInt(setting::kRecordMode, 1);
+    store.writeInt(setting::kMinimumRecordTime, 0);
+    store.writeInt(setting::kAudioQuality, 10);  // 128 kbit/s: the size would say 8 times too long
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    for (const int format : {kFormatOgg, kFormatMp3}) {
+        store.writeInt(setting::kRecordFormat, format);  // read at every start
+        const std::size_t saved = program->output().size();
+        EXPECT_EQ(launch(folder, {"--command", "record"})->wait(5s), 0);
+        ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
+        ASSERT_TRUE(line.write(signals::speechLike(4.0, 11), true));
+        EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);
+        for (int i = 0; i < 100 && program->output().find("event 24 idle", saved) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(20ms);
+        }
+        std::this_thread::sleep_for(1100ms);  // the next call starts in another second
+    }
+    EXPECT_EQ(launch(folder, {"--command", "quit"})->wait(5s), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+
+    const std::string rows =
+        sqlite(folder + "Ambrin.od2", "select FileName || '|' || TotalTime from RecordInfo order by FileName");
+    const auto files = recordingsUnder(folder + "db");
+    ASSERT_EQ(files.size(), 2u) << rows;
+    for (const auto& file : files) {
+        // GStreamer's measure, truncated to whole seconds, is what the record must hold.
+        const std::string discovered = run("gst-discoverer-1.0 '" + file + "'");
+        const std::size_t at = discovered.find("Duration: 0:00:");
+        ASSERT_NE(at, std::string::npos) << discovered;
+        const int seconds = std::stoi(discovered.substr(at + 15, 2));
+        EXPECT_GE(seconds, 3);  // about 4 s of speech
+        EXPECT_NE(rows.find(file + "|" + std::to_string(seconds) + "\n"), std::string::npos) << rows << discovered;
+    }
+    const std::string mp3 = files[0].substr(files[0].size() - 4) == ".mp3" ? files[0] : files[1];
+    const std::string ogg = mp3 == files[0] ? files[1] : files[0];
+    EXPECT_NE(run("ogginfo '" + ogg + "'").find("Playback length: 0m:0"), std::string::npos);
+    const std::string decoded = run("mpg123 -t '" + mp3 + "'");
+    EXPECT_NE(decoded.find("MPEG 1"), std::string::npos) << decoded;  // 128 kbit/s is MPEG-1
+    EXPECT_EQ(decoded.find("error"), std::string::npos) << decoded;
+}
+
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits
 // it); unmounted at destruction.
 class SmallVolume {

@@ -241,13 +241,31 @@ TEST_F(RecordingFilesTest, AMissingDatabaseFolderFailsEveryStartWithTheWarning) 
     EXPECT_EQ(recorder->fileName().rfind(env.path("calls") + "/", 0), 0u);
 }
 
-TEST_F(RecordingFilesTest, FormatsWithoutASinkAndUnknownFormatsFailTheStart) {
+TEST_F(RecordingFilesTest, EachFormatGetsItsSinkAndAnUnknownOneFailsTheStart) {
     ASSERT_TRUE(line.available());
     startEngine();
-    for (const int format : {kFormatOgg, kFormatMp3, 7}) {
+    settings.writeInt(setting::kRecordFormat, 7);
+    EXPECT_FALSE(recorder->startRecording());
+    EXPECT_FALSE(recorder->recording());
+
+    for (const int format : {kFormatOgg, kFormatMp3}) {
         settings.writeInt(setting::kRecordFormat, format);
-        EXPECT_FALSE(recorder->startRecording()) << format;
+        ASSERT_TRUE(recorder->startRecording()) << format;
+        const std::string path = recorder->fileName();
+        EXPECT_EQ(path.substr(path.size() - 4), format == kFormatOgg ? ".ogg" : ".mp3");
+        const std::uint64_t before = recorder->capturedBytes();
+        ASSERT_TRUE(line.write(signals::speechLike(2.0, 3)));
+        waitAudio(before, 2.0);
+        recorder->stopRecording();
+        EXPECT_GT(test::readFile(path).size(), 1000u) << path;
+        std::remove(path.c_str());
+        std::this_thread::sleep_for(1s);  // a new second, a new name
     }
+
+    // Without a loadable encoder library an MP3 start fails like any sink failure.
+    env.setVariable("AMBRIN_MP3_LIBRARY", env.path("no/libmp3lame.so.0"));
+    settings.writeInt(setting::kRecordFormat, kFormatMp3);
+    EXPECT_FALSE(recorder->startRecording());
     EXPECT_FALSE(recorder->recording());
 }
 
