@@ -2,12 +2,15 @@
 
 #include <pulse/context.h>
 #include <pulse/error.h>
+#include <pulse/mainloop-api.h>
 #include <pulse/operation.h>
 #include <pulse/rtclock.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 namespace ambrin {
 
@@ -22,7 +25,7 @@ constexpr pa_usec_t kTargetLatencyUs = 250 * 1000;
 
 // RAII for the main loop's lock.
 class LoopLock {
-public:
+  public:
     explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) {
         pa_threaded_mainloop_lock(m_loop);
     }
@@ -30,12 +33,14 @@ public:
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
 
-private:
+  private:
     pa_threaded_mainloop* m_loop;
 };
 
 // Operation, context and stream callbacks only wake whoever waits in waitFor() or open().
-void wakeLoop(void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }
+void wakeLoop(void* loop) {
+    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
 
 void setError(std::string* error, const std::string& text) {
     if (error != nullptr) {
@@ -45,7 +50,9 @@ void setError(std::string* error, const std::string& text) {
 
 }  // namespace
 
-WaveOutput::~WaveOutput() { close(); }
+WaveOutput::~WaveOutput() {
+    close();
+}
 
 void WaveOutput::fail(const char* what) {
     m_failed = true;
@@ -59,11 +66,38 @@ bool WaveOutput::startConnecting() {
         m_failure = "cannot create a sound-server context";
         return false;
     }
-    pa_context_set_state_callback(m_context, [](pa_context*, void* loop) { wakeLoop(loop); }, m_loop);
+    pa_context_set_state_callback(
+        m_context, [](pa_context*, void* loop) { wakeLoop(loop); }, m_loop);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         fail("cannot reach the sound server");
         return false;
     }
+    return true;
+}
+
+// The loop's thread sets up the library's record of itself when it starts, published in a
+// way a race detector cannot follow, while the first lock taken here looks at that record too.
+// So nothing here touches the library until the loop's first callback has run on its thread.
+bool WaveOutput::startLoop() {
+    struct Started {
+        std::mutex mutex;  // guards running
+        std::condition_variable ran;
+        bool running = false;
+    } started;
+    pa_mainloop_api_once(
+        pa_threaded_mainloop_get_api(m_loop),
+        [](pa_mainloop_api*, void* data) {
+            auto* loop = static_cast<Started*>(data);
+            std::lock_guard lock(loop->mutex);
+            loop->running = true;
+            loop->ran.notify_all();
+        },
+        &started);
+    if (pa_threaded_mainloop_start(m_loop) < 0) {
+        return false;
+    }
+    std::unique_lock lock(started.mutex);
+    started.ran.wait(lock, [&] { return started.running; });
     return true;
 }
 
@@ -92,13 +126,8 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
     if (!ok) {
         m_failure = "cannot create the sound-server main loop";
     } else {
-        // The library sets up some of its state once per process, on first use, and publishes
-        // it in ways a race detector cannot follow. Using it here first (this thread's record,
-        // the logging and client configuration that creating and connecting a context touch)
-        // before the loop's thread exists keeps the two threads from setting it up together.
-        pa_threaded_mainloop_in_thread(m_loop);
         ok = startConnecting();
-        if (ok && pa_threaded_mainloop_start(m_loop) < 0) {
+        if (ok && !startLoop()) {
             m_failure = "cannot start the sound-server main loop";
             ok = false;
         }
@@ -116,11 +145,12 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
             }
         }
         if (ok) {
-            pa_stream_set_state_callback(m_stream, [](pa_stream*, void* loop) { wakeLoop(loop); },
-                                         m_loop);
+            pa_stream_set_state_callback(
+                m_stream, [](pa_stream*, void* loop) { wakeLoop(loop); }, m_loop);
             pa_stream_set_write_callback(
                 m_stream,
-                [](pa_stream*, size_t, void* self) { static_cast<WaveOutput*>(self)->feed(); }, this);
+                [](pa_stream*, size_t, void* self) { static_cast<WaveOutput*>(self)->feed(); },
+                this);
             pa_buffer_attr attributes{};
             attributes.maxlength = static_cast<std::uint32_t>(-1);
             attributes.tlength = static_cast<std::uint32_t>(
@@ -128,8 +158,8 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
             attributes.prebuf = static_cast<std::uint32_t>(-1);
             attributes.minreq = static_cast<std::uint32_t>(-1);
             attributes.fragsize = static_cast<std::uint32_t>(-1);
-            if (pa_stream_connect_playback(m_stream, nullptr, &attributes,
-                                           PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
+            if (pa_stream_connect_playback(m_stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
+                                           nullptr, nullptr) < 0) {
                 fail("cannot start the playback stream");
                 ok = false;
             }
@@ -179,7 +209,9 @@ bool WaveOutput::waitFor(pa_operation* operation) {
 
 namespace {
 
-void wakeOnSuccess(pa_stream*, int, void* loop) { wakeLoop(loop); }
+void wakeOnSuccess(pa_stream*, int, void* loop) {
+    wakeLoop(loop);
+}
 
 }  // namespace
 
@@ -221,8 +253,8 @@ void WaveOutput::feed() {
 void WaveOutput::onTimer() {
     if (m_stream != nullptr && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         pa_operation* update = pa_stream_update_timing_info(
-            m_stream, [](pa_stream*, int, void* self) { static_cast<WaveOutput*>(self)->onTiming(); },
-            this);
+            m_stream,
+            [](pa_stream*, int, void* self) { static_cast<WaveOutput*>(self)->onTiming(); }, this);
         if (update != nullptr) {
             pa_operation_unref(update);
         }
@@ -305,8 +337,7 @@ bool WaveOutput::reset() {
     bool ok = true;
     {
         LoopLock lock(m_loop);
-        if (m_stream != nullptr && !m_failed &&
-            pa_stream_get_state(m_stream) == PA_STREAM_READY) {
+        if (m_stream != nullptr && !m_failed && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
             // After the flush the server's write index equals its read index; that read index
             // is the new position 0.
             ok = waitFor(pa_stream_flush(m_stream, wakeOnSuccess, m_loop)) &&

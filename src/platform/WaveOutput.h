@@ -31,7 +31,7 @@ struct WaveHeader {
 // The device thread (the PulseAudio main loop) feeds the stream, watches the play position and
 // calls the done callback; every piece of state below is guarded by the main loop's lock.
 class WaveOutput {
-public:
+  public:
     // Called with a header the device has finished with: on the device thread when it has been
     // played, on the calling thread for the headers that reset() and close() hand back. Must
     // not call into the WaveOutput.
@@ -64,7 +64,7 @@ public:
 
     const std::string& failure() const { return m_failure; }
 
-private:
+  private:
     struct Queued {
         WaveHeader* header;
         std::size_t sent;   // bytes of this header already given to the server
@@ -72,6 +72,7 @@ private:
     };
 
     bool startConnecting();
+    bool startLoop();
     bool waitConnected();
     bool waitFor(pa_operation* operation);
     void feed();
@@ -86,13 +87,13 @@ private:
     pa_time_event* m_timer = nullptr;
     DoneCallback m_done;
 
-    std::deque<Queued> m_queue;     // in play order
-    std::size_t m_unsent = 0;       // index of the first header not wholly sent
-    std::uint64_t m_queued = 0;     // bytes queued since open or reset
-    std::uint64_t m_sent = 0;       // bytes given to the server since open or reset
-    std::uint64_t m_played = 0;     // bytes played since open or reset, from the last timing
-    std::int64_t m_baseIndex = 0;   // the server's read index at open or reset
-    bool m_triggered = false;       // playback forced for what has been sent so far
+    std::deque<Queued> m_queue;    // in play order
+    std::size_t m_unsent = 0;      // index of the first header not wholly sent
+    std::uint64_t m_queued = 0;    // bytes queued since open or reset
+    std::uint64_t m_sent = 0;      // bytes given to the server since open or reset
+    std::uint64_t m_played = 0;    // bytes played since open or reset, from the last timing
+    std::int64_t m_baseIndex = 0;  // the server's read index at open or reset
+    bool m_triggered = false;      // playback forced for what has been sent so far
     bool m_failed = false;
     std::string m_failure;
 };

@@ -183,6 +183,34 @@ TEST_F(PlayerTest, AnOggRecordingPlaysThroughTheTemporaryWave) {
     EXPECT_GE(window->indexOf("23 time 0:0:1"), 0);
 }
 
+TEST_F(PlayerTest, WithoutTheTemporaryWaveTheOggPlaysThroughTheStreamingPath) {
+    // A folder where the temporary file should go: the conversion cannot write it (as with a
+    // program folder the user may not write to).
+    ::unlink(temporaryPlaybackFile().c_str());
+    ::rmdir(temporaryPlaybackFile().c_str());
+    ASSERT_EQ(::mkdir(temporaryPlaybackFile().c_str(), 0755), 0);
+    env.setVariable("PULSE_SERVER", std::string("unix:") + AMBRIN_TEST_AUDIO_DIR + "/native");
+    play(ogg("call.ogg", 3.0));
+    ASSERT_TRUE(window->waitFor("26 playing", 5s));
+    ASSERT_TRUE(window->waitFor("22 file-opened", 10s));
+    ASSERT_TRUE(window->waitFor("23 time 0:0:1", 10s));
+    ASSERT_TRUE(window->waitFor("21 end-of-playback", 15s));
+    EXPECT_LT(window->indexOf("24 idle"), window->indexOf("21 end-of-playback"));
+    EXPECT_EQ(controller->state(), EngineState::Idle);
+}
+
+TEST_F(PlayerTest, ADamagedOggOnTheStreamingPathEndsPlaybackWithAnError) {
+    ::unlink(temporaryPlaybackFile().c_str());
+    ::rmdir(temporaryPlaybackFile().c_str());
+    ASSERT_EQ(::mkdir(temporaryPlaybackFile().c_str(), 0755), 0);
+    env.setVariable("PULSE_SERVER", std::string("unix:") + AMBRIN_TEST_AUDIO_DIR + "/native");
+    const std::string path = env.path("damaged.ogg");
+    test::writeFile(path, "OggS this is not a vorbis stream at all, only its first four bytes are");
+    play(path);
+    ASSERT_TRUE(window->waitFor("21 end-of-playback", 15s));  // 34 ends playback like 21
+    EXPECT_EQ(controller->state(), EngineState::Idle);
+}
+
 TEST_F(PlayerTest, AnMp3RecordingPlays) {
     const std::string source = wave("call.wav", 2.0);
     const std::string mp3 = env.path("call.mp3");

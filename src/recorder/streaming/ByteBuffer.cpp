@@ -142,7 +142,8 @@ int ByteBuffer::resize(std::size_t ringSize, std::size_t overflowSize) {
 
 void ByteBuffer::rewind() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_closed || (m_pendingRead == 0 && m_pendingWrite == 0); });
+    m_changed.wait(lock,
+                   [this] { return m_closed || (m_pendingRead == 0 && m_pendingWrite == 0); });
     m_held = 0;
     m_readOffset = 0;
     m_writeOffset = 0;

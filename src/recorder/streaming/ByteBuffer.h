@@ -24,7 +24,7 @@ namespace ambrin {
 // Threads: every operation may be called from any thread; one mutex guards the state. Waiting
 // is up to the caller: take changes() before trying, and waitForChange() on code 4 or 14.
 class ByteBuffer {
-public:
+  public:
     // A reserved or requested block. For codes 14 and 21 `size` is what the reader could have
     // (and `data` is null).
     struct Block {
@@ -78,7 +78,7 @@ public:
     std::size_t overflowSize() const;
     const std::string& name() const { return m_name; }
 
-private:
+  private:
     void changedLocked();
     Block requestLocked(std::size_t size);
 
@@ -86,7 +86,7 @@ private:
     mutable std::mutex m_mutex;  // guards everything below
     std::condition_variable m_changed;
     bool m_closed = false;
-    std::size_t m_held = 0;          // committed bytes not yet released
+    std::size_t m_held = 0;  // committed bytes not yet released
     std::size_t m_overflowSize;
     std::size_t m_ringSize;
     std::size_t m_readOffset = 0;    // ring offset of the oldest held byte
@@ -94,7 +94,7 @@ private:
     std::size_t m_pendingRead = 0;   // requested, not yet released
     std::size_t m_pendingWrite = 0;  // reserved, not yet committed
     bool m_end = false;
-    bool m_readBegun = false;        // a reader took bytes since creation or rewind
+    bool m_readBegun = false;  // a reader took bytes since creation or rewind
     std::uint64_t m_written = 0;
     std::uint64_t m_changes = 0;
     std::vector<std::uint8_t> m_storage;

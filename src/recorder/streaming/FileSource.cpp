@@ -33,7 +33,9 @@ int codeForErrno(int error) {
 
 FileSource::FileSource(StreamNotifier& notifier) : Stage(notifier) {}
 
-FileSource::~FileSource() { shutdown(); }
+FileSource::~FileSource() {
+    shutdown();
+}
 
 int FileSource::open(const std::string& path) {
     m_path = path;

@@ -18,7 +18,7 @@ namespace ambrin {
 // decoder's thread (its reading callbacks); the reading loop on the source's own thread. The
 // file mutex keeps a seek out of the middle of a block.
 class FileSource : public Stage {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 8192;
     static constexpr std::size_t kOutputRing = 65536;
     static constexpr std::size_t kOutputOverflow = 16384;
@@ -43,11 +43,11 @@ public:
     // The reader's position: the file position less the bytes still buffered.
     std::int64_t tell();
 
-protected:
+  protected:
     void run() override;
     void wakeWaits() override { m_output.wake(); }
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* file) const {
             if (file != stdin) {

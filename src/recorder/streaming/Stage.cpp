@@ -59,7 +59,9 @@ void Stage::requestStop() {
     wakeWaits();
 }
 
-void Stage::join() { m_thread.wait(); }
+void Stage::join() {
+    m_thread.wait();
+}
 
 template <typename Ready>
 void Stage::parkUntil(std::unique_lock<std::mutex>& lock, Ready ready) {

@@ -21,7 +21,7 @@ namespace ambrin {
 // must take the buffer's changes() first and check interrupted() before waiting, so that the
 // wake-up that wakeWaits() sends on a hold or a stop is never lost.
 class Stage {
-public:
+  public:
     explicit Stage(StreamNotifier& notifier) : m_notifier(notifier) {}
     // The thread must have ended: every derived destructor calls shutdown() first.
     virtual ~Stage() = default;
@@ -41,7 +41,7 @@ public:
         join();
     }
 
-protected:
+  protected:
     // The stage's routine, on its thread. Returns when stopping.
     virtual void run() = 0;
     // Wakes the stage's thread from whatever buffer wait it is in. Called on the player's thread.
@@ -57,7 +57,7 @@ protected:
     bool stopping() const { return m_stop.load(std::memory_order_acquire); }
     StreamNotifier& notifier() { return m_notifier; }
 
-private:
+  private:
     template <typename Ready>
     void parkUntil(std::unique_lock<std::mutex>& lock, Ready ready);
 

@@ -8,7 +8,7 @@ namespace ambrin {
 // The main window keeps the time scale for its seek bar: positions it sends back are in
 // units of timeScale seconds (tenths on the streaming path).
 class StreamInfoEvent : public EngineEvent {
-public:
+  public:
     StreamInfoEvent(long bitRateValue, long sampleRateValue, int channelCount)
         : EngineEvent(ev::kTimeScale),
           bitRate(bitRateValue),

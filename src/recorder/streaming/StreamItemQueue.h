@@ -21,7 +21,7 @@ struct StreamItem {
     int bits = 16;
     int channels = 0;
     std::uint32_t rate = 0;
-    std::size_t bufferSize = 0;  // bytes per device buffer
+    std::size_t bufferSize = 0;   // bytes per device buffer
     std::uint32_t tenthRate = 0;  // sample frames per tenth of a second (rate / 10)
 
     // Time: the position of the audio that follows, in tenths of a second.
@@ -38,7 +38,7 @@ struct StreamItem {
 // Threads: add from the decoder's thread, take from the renderer's, clear from the player's
 // while both are held. One mutex guards the queue.
 class StreamItemQueue {
-public:
+  public:
     void add(const StreamItem& item);
     // Removes and returns the items whose offset is not beyond `offset`, in order, stopping
     // before the first format item for which `accept` is false (it stays at the front).
@@ -60,7 +60,7 @@ public:
     bool empty() const;
     void clear();
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_items
     std::deque<StreamItem> m_items;
 };

@@ -16,7 +16,7 @@ namespace ambrin {
 // Threads: any stage thread. The mutex is held while posting so that 28 and 34 arrive
 // together and nothing else lands after them; the engine's postEvent only queues.
 class StreamNotifier {
-public:
+  public:
     explicit StreamNotifier(EventSink& sink) : m_sink(sink) {}
 
     // False when the notice was dropped (after a failure, or while tearing down).
@@ -28,7 +28,7 @@ public:
     // Teardown: nothing more is posted.
     void silence();
 
-private:
+  private:
     EventSink& m_sink;
     std::mutex m_mutex;  // serialises posting
     bool m_silent = false;

@@ -23,7 +23,7 @@ namespace ambrin {
 // Threads: every operation, and the destruction, on one thread (the engine's event thread).
 // None of them blocks for longer than it takes the stages to reach a safe point.
 class StreamingPlayer {
-public:
+  public:
     explicit StreamingPlayer(EventSink& events);
     ~StreamingPlayer();
     StreamingPlayer(const StreamingPlayer&) = delete;
@@ -41,7 +41,7 @@ public:
     // paused player stays paused and announces the new position.
     void seek(int tenths);
 
-private:
+  private:
     enum class State { Closed, Opened, Playing, Paused, Stopped };
 
     struct Chain;

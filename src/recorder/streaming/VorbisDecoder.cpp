@@ -14,7 +14,9 @@ namespace ambrin {
 
 VorbisDecoder::VorbisDecoder(StreamNotifier& notifier) : Stage(notifier) {}
 
-VorbisDecoder::~VorbisDecoder() { shutdown(); }
+VorbisDecoder::~VorbisDecoder() {
+    shutdown();
+}
 
 ByteBuffer& VorbisDecoder::connect(FileSource& source) {
     m_source = &source;
@@ -127,9 +129,10 @@ void VorbisDecoder::postOpened() {
         bitRate = ov_bitrate(m_vorbis.get(), -1);
     }
     // The engine's notice holds the length in single precision and the path in its text size.
-    auto opened = std::make_unique<FileOpenedEvent>(static_cast<float>(length),
-                                                    cutToBytes(m_source->path(), kTextCapacity - 1));
-    opened->events.push_back(std::make_unique<StreamInfoEvent>(bitRate, info->rate, info->channels));
+    auto opened = std::make_unique<FileOpenedEvent>(
+        static_cast<float>(length), cutToBytes(m_source->path(), kTextCapacity - 1));
+    opened->events.push_back(
+        std::make_unique<StreamInfoEvent>(bitRate, info->rate, info->channels));
     notifier().post(std::move(opened));
 }
 
@@ -180,7 +183,7 @@ void VorbisDecoder::decode() {
     OggVorbis_File* vorbis = m_vorbis.get();
     bool formatDue = true;  // before the first audio, and after every seek
     bool timeDue = true;
-    bool done = false;      // the end is marked or decoding failed: wait for a seek
+    bool done = false;  // the end is marked or decoding failed: wait for a seek
     int link = -1;
     std::size_t carry = 0;  // bytes decoded short of a whole tenth
     int chunks = 0;

@@ -23,7 +23,7 @@ class FileSource;
 // Threads: connect on the player's thread; seekTo on the player's thread while the decoder is
 // held; the decoding (and the opening of the stream) on the decoder's own thread.
 class VorbisDecoder : public Stage {
-public:
+  public:
     static constexpr std::size_t kChunkSize = 8192;
     static constexpr int kInfoEveryChunks = 30;
     static constexpr std::size_t kCreatedRing = 64512;
@@ -46,11 +46,11 @@ public:
     // the decoder is held; the decoder's output must be rewound with it.
     void seekTo(std::int64_t tenths);
 
-protected:
+  protected:
     void run() override;
     void wakeWaits() override;
 
-private:
+  private:
     struct VorbisCloser {
         void operator()(OggVorbis_File* file) const {
             ov_clear(file);
@@ -76,9 +76,9 @@ private:
     std::unique_ptr<OggVorbis_File, VorbisCloser> m_vorbis;  // decoder's thread once opened
     int m_channels = 0;
     long m_rate = 0;
-    bool m_streamInfo = true;  // post stream information every kInfoEveryChunks chunks
-    std::int64_t m_tenths = 0;   // position of the next chunk
-    bool m_opening = false;      // the open is not interrupted by holds, only by the stop
+    bool m_streamInfo = true;        // post stream information every kInfoEveryChunks chunks
+    std::int64_t m_tenths = 0;       // position of the next chunk
+    bool m_opening = false;          // the open is not interrupted by holds, only by the stop
     bool m_readInterrupted = false;  // a read gave up for a hold or the stop
 
     std::mutex m_seekMutex;  // guards m_pendingSeek

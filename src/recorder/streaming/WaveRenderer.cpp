@@ -120,8 +120,9 @@ bool WaveRenderer::openDevice(const StreamItem& format) {
     m_device.close();
     std::string error;
     if (format.channels <= 0 || format.rate == 0 || format.bufferSize == 0 ||
-        !m_device.open(format.bits, format.channels, format.rate,
-                       [this](WaveHeader* header) { onPlayed(header); }, &error)) {
+        !m_device.open(
+            format.bits, format.channels, format.rate,
+            [this](WaveHeader* header) { onPlayed(header); }, &error)) {
         notifier().fail(str::kInternalError);
         return false;
     }
@@ -232,8 +233,8 @@ void WaveRenderer::report() {
         // lies (offset - base) bytes before it.
         const double itemSeconds = static_cast<double>(m_firstTime->tenths) *
                                    (m_format->rate / 10) / static_cast<double>(m_format->rate);
-        m_start = itemSeconds -
-                  static_cast<double>(m_firstTime->offset - m_deviceBase) / byteRate();
+        m_start =
+            itemSeconds - static_cast<double>(m_firstTime->offset - m_deviceBase) / byteRate();
         m_startKnown = true;
     }
     const double position = m_start + static_cast<double>(m_device.position()) / byteRate();

@@ -25,7 +25,7 @@ class VorbisDecoder;
 // loop on the renderer's thread; the device's done callback on the device thread, which only
 // flips a buffer's played mark under the header mutex and wakes the loop.
 class WaveRenderer : public Stage {
-public:
+  public:
     static constexpr std::size_t kMaxBuffersAtOnce = 8;
     // While audio plays, the loop looks at the position at least this often.
     static constexpr std::chrono::milliseconds kReportInterval{100};
@@ -41,11 +41,11 @@ public:
     // second (after a seek); without it position 0 stays silent as at the start.
     void rewind(bool announce);
 
-protected:
+  protected:
     void run() override;
     void wakeWaits() override;
 
-private:
+  private:
     struct Slot {
         WaveHeader header;
         bool inUse = false;
@@ -71,16 +71,16 @@ private:
 
     // The renderer's thread (and the player's while the renderer is held).
     std::vector<Slot> m_slots;
-    std::deque<int> m_inFlight;       // slots with the device, in play order
+    std::deque<int> m_inFlight;          // slots with the device, in play order
     std::optional<StreamItem> m_format;  // of the open device
     bool m_corked = false;
-    std::uint64_t m_consumed = 0;     // input bytes handed to the device since the rewind
-    std::uint64_t m_deviceBase = 0;   // input offset of the device's byte 0
+    std::uint64_t m_consumed = 0;           // input bytes handed to the device since the rewind
+    std::uint64_t m_deviceBase = 0;         // input offset of the device's byte 0
     std::optional<StreamItem> m_firstTime;  // the first time item since the start or reset
     bool m_startKnown = false;
-    double m_start = 0;               // seconds at the device's byte 0
+    double m_start = 0;  // seconds at the device's byte 0
     double m_lastPosition = -1;
-    std::int64_t m_lastPosted = 0;    // whole seconds; position 0 is not announced
+    std::int64_t m_lastPosted = 0;  // whole seconds; position 0 is not announced
     bool m_endPosted = false;
 };
 

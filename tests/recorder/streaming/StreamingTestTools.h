@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 
 // Keeps every posted event; the test thread waits for them.
 class CollectingSink : public EventSink {
-public:
+  public:
     int postEvent(std::unique_ptr<EngineEvent> event) override {
         std::lock_guard lock(m_mutex);
         if (event) {
@@ -37,8 +37,9 @@ public:
     }
 
     // Waits until `ready` holds for the events so far; false after `timeout`.
-    bool waitUntil(const std::function<bool(const std::vector<std::unique_ptr<EngineEvent>>&)>& ready,
-                   std::chrono::milliseconds timeout) {
+    bool waitUntil(
+        const std::function<bool(const std::vector<std::unique_ptr<EngineEvent>>&)>& ready,
+        std::chrono::milliseconds timeout) {
         std::unique_lock lock(m_mutex);
         return m_posted.wait_for(lock, timeout, [&] { return ready(m_events); });
     }
@@ -83,7 +84,8 @@ public:
         return seconds;
     }
     // Runs `look` on the events under the lock.
-    void inspect(const std::function<void(const std::vector<std::unique_ptr<EngineEvent>>&)>& look) const {
+    void inspect(
+        const std::function<void(const std::vector<std::unique_ptr<EngineEvent>>&)>& look) const {
         std::lock_guard lock(m_mutex);
         look(m_events);
     }
@@ -100,7 +102,7 @@ public:
         return count;
     }
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_events
     std::condition_variable m_posted;
     std::vector<std::unique_ptr<EngineEvent>> m_events;
@@ -116,7 +118,9 @@ inline bool runQuietly(const std::string& command) {
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-inline std::string quoted(const std::string& path) { return "'" + path + "'"; }
+inline std::string quoted(const std::string& path) {
+    return "'" + path + "'";
+}
 
 // A WAVE file of a sweeping tone, 8000 Hz, 16-bit, mono, made by sox.
 inline std::string makeWave(TestEnvironment& env, const std::string& name, double seconds) {

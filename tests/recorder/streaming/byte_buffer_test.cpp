@@ -15,10 +15,12 @@ namespace {
 using namespace std::chrono_literals;
 
 // Byte i of a test stream.
-std::uint8_t patternAt(std::size_t i) { return static_cast<std::uint8_t>(i * 7 + i / 251); }
+std::uint8_t patternAt(std::size_t i) {
+    return static_cast<std::uint8_t>(i * 7 + i / 251);
+}
 
 class ByteBufferTest : public test::EnvironmentTest {
-protected:
+  protected:
     // Writes `count` pattern bytes starting at stream byte `from`; the reservation must succeed.
     static void put(ByteBuffer& buffer, std::size_t from, std::size_t count) {
         const ByteBuffer::Block block = buffer.reserve(count);
@@ -77,9 +79,9 @@ TEST_F(ByteBufferTest, ReaderIsToldHowMuchThereIs) {
 TEST_F(ByteBufferTest, RequestWrappingFurtherThanTheOverflowIsRefused) {
     ByteBuffer buffer(64, 8);
     put(buffer, 0, 60);
-    take(buffer, 0, 56);   // 4 bytes stay at ring offsets 56..59
-    put(buffer, 60, 4);    // up to the end of the ring
-    put(buffer, 64, 20);   // from its start
+    take(buffer, 0, 56);  // 4 bytes stay at ring offsets 56..59
+    put(buffer, 60, 4);   // up to the end of the ring
+    put(buffer, 64, 20);  // from its start
     EXPECT_EQ(buffer.request(20).code, stream::kBeyondOverflow);  // would wrap by 12
     take(buffer, 56, 16);  // wraps by 8: exactly the overflow
     take(buffer, 72, 12);

@@ -23,7 +23,7 @@ std::string bytesOf(std::size_t count) {
 }
 
 class StreamingSourceTest : public test::EnvironmentTest {
-protected:
+  protected:
     void TearDown() override { source.shutdown(); }
 
     // Opens `content` written to a file and lets the source read.

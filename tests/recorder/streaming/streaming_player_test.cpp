@@ -18,7 +18,7 @@ using test::CollectingSink;
 // The whole path: real OGG files from oggenc, real libvorbisfile, the private server's null
 // sink playing in real time.
 class StreamingPlayerTest : public test::EnvironmentTest {
-protected:
+  protected:
     void SetUp() override {
         if (!test::toolInstalled("sox") || !test::toolInstalled("oggenc")) {
             GTEST_SKIP() << "sox and oggenc make the test recordings";
@@ -31,7 +31,8 @@ protected:
     }
 
     void TearDown() override {
-        test::finishWithin(10s, [this] { player.reset(); }, "tearing the player down");
+        test::finishWithin(
+            10s, [this] { player.reset(); }, "tearing the player down");
         EXPECT_EQ(test::threadCount(), threadsBefore) << "a thread outlived the player";
     }
 
@@ -113,7 +114,8 @@ TEST_F(StreamingPlayerTest, PlaysARecordingToItsEndWithTheNoticesInOrder) {
         for (const auto& event : events) {
             if (const auto* time = dynamic_cast<const TimeEvent*>(event.get())) {
                 // The last field is the position itself, of which the clock shows whole seconds.
-                EXPECT_EQ(static_cast<int>(time->totalSeconds), CollectingSink::wholeSecondsOf(*time));
+                EXPECT_EQ(static_cast<int>(time->totalSeconds),
+                          CollectingSink::wholeSecondsOf(*time));
             }
         }
     });

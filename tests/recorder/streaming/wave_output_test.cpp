@@ -18,7 +18,7 @@ constexpr std::size_t kQuarterSecond = kRate / 4 * 2;  // bytes of 16-bit mono
 
 // The wave-output device on the private server's null sink, which plays in real time.
 class StreamingOutputTest : public test::EnvironmentTest {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(test::useAudioServer(env)) << "the private sound server is not running";
         audio.assign(8 * kQuarterSecond, 0);
@@ -31,7 +31,8 @@ protected:
 
     bool open() {
         std::string error;
-        const bool opened = device.open(16, 1, kRate, [this](WaveHeader* h) { onDone(h); }, &error);
+        const bool opened = device.open(
+            16, 1, kRate, [this](WaveHeader* h) { onDone(h); }, &error);
         EXPECT_TRUE(opened) << error;
         return opened;
     }
