@@ -1,5 +1,7 @@
 #include "platform/Mixer.h"
 
+#include "platform/PulseLoop.h"
+
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
@@ -123,7 +125,7 @@ Mixer::~Mixer() {
 bool Mixer::connect() {
     if (m_impl->loop == nullptr) {
         m_impl->loop = pa_threaded_mainloop_new();
-        if (m_impl->loop == nullptr || pa_threaded_mainloop_start(m_impl->loop) < 0) {
+        if (m_impl->loop == nullptr || !startThreadedLoop(m_impl->loop)) {
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "platform/WaveOutput.h"
 
+#include "platform/PulseLoop.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/mainloop-api.h>
@@ -75,32 +77,6 @@ bool WaveOutput::startConnecting() {
     return true;
 }
 
-// The loop's thread sets up the library's record of itself when it starts, published in a
-// way a race detector cannot follow, while the first lock taken here looks at that record too.
-// So nothing here touches the library until the loop's first callback has run on its thread.
-bool WaveOutput::startLoop() {
-    struct Started {
-        std::mutex mutex;  // guards running
-        std::condition_variable ran;
-        bool running = false;
-    } started;
-    pa_mainloop_api_once(
-        pa_threaded_mainloop_get_api(m_loop),
-        [](pa_mainloop_api*, void* data) {
-            auto* loop = static_cast<Started*>(data);
-            std::lock_guard lock(loop->mutex);
-            loop->running = true;
-            loop->ran.notify_all();
-        },
-        &started);
-    if (pa_threaded_mainloop_start(m_loop) < 0) {
-        return false;
-    }
-    std::unique_lock lock(started.mutex);
-    started.ran.wait(lock, [&] { return started.running; });
-    return true;
-}
-
 bool WaveOutput::waitConnected() {
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(m_context);
@@ -127,7 +103,7 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
         m_failure = "cannot create the sound-server main loop";
     } else {
         ok = startConnecting();
-        if (ok && !startLoop()) {
+        if (ok && !startThreadedLoop(m_loop)) {
             m_failure = "cannot start the sound-server main loop";
             ok = false;
         }

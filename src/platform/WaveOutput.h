@@ -72,7 +72,6 @@ class WaveOutput {
     };
 
     bool startConnecting();
-    bool startLoop();
     bool waitConnected();
     bool waitFor(pa_operation* operation);
     void feed();
