@@ -241,6 +241,10 @@ bool EngineController::dispatch(const EngineEvent& event) {
             break;
         case ev::kSettingsChanged:
         case ev::kRecordingSaved: broadcast(event); break;
+        case ev::kRecordingFailed: recordingFailed(); break;
+        case ev::kCaptureLost: captureLost(); break;
+        case ev::kCaptureBack: broadcast(TextEvent(ev::kInfoText, loadString(str::kAudioInputBack))); break;
+        case ev::kDiskLow: showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner()); break;
         default: break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
     return false;
@@ -336,10 +340,13 @@ void EngineController::record() {
     }
     setState(EngineState::Recording);
     if (!m_recorder || !m_recorder->startRecording()) {
-        showStringMessage(str::kRecordFileFailed, kMbIconWarning, hasMainWindowOwner());
+        if (!m_diskFullTold) {
+            showStringMessage(str::kRecordFileFailed, kMbIconWarning, hasMainWindowOwner());
+        }
         setState(EngineState::Idle);
         return;
     }
+    m_diskFullTold = false;
     broadcast(EngineEvent(ev::kStateRecording));
     if (m_context.settings != nullptr && m_context.settings->boolOr(setting::kCallInformation, true)) {
         if (m_infoWindow) {
@@ -389,6 +396,24 @@ bool EngineController::quit(bool ask) {
         m_exitSemaphore->release();
     }
     return true;
+}
+
+void EngineController::recordingFailed() {
+    if (state() != EngineState::Recording) {
+        return;
+    }
+    stop();  // what the file holds is closed, measured and stored
+    if (!m_diskFullTold) {
+        m_diskFullTold = true;
+        showStringMessage(str::kDiskFullRecordingEnded, kMbIconWarning, hasMainWindowOwner());
+    }
+}
+
+void EngineController::captureLost() {
+    if (state() == EngineState::Recording) {
+        stop();
+    }
+    broadcast(TextEvent(ev::kInfoText, loadString(str::kAudioInputLost)));
 }
 
 bool EngineController::hasMainWindowOwner() const { return m_registry.contains(kMainWindowName); }

@@ -75,6 +75,8 @@ private:
     void endOfPlayback();
     void volumeWizard();
     bool quit(bool ask);
+    void recordingFailed();
+    void captureLost();
     bool hasMainWindowOwner() const;
     MixerInterface* mixer();
     void sleep(std::chrono::milliseconds duration);
@@ -101,6 +103,9 @@ private:
     std::unique_ptr<InfoWindowInterface> m_infoWindow;
     std::mutex m_mixerMutex;  // guards m_mixer: created on the main thread, used on the event thread
     std::unique_ptr<MixerInterface> m_mixer;
+
+    // A full disk is told once; until a recording starts again, failed starts say no more.
+    bool m_diskFullTold = false;  // event thread only
 
     WorkerThread m_wizardThread;
     std::atomic<bool> m_wizardOpen{false};

@@ -35,6 +35,10 @@ const char* nameOf(int code) {
         case ev::kRecordingSaved: return "recording-saved";
         case ev::kPlaybackError: return "playback-error";
         case ev::kTimeScale: return "time-scale";
+        case ev::kRecordingFailed: return "recording-failed";
+        case ev::kCaptureLost: return "capture-lost";
+        case ev::kCaptureBack: return "capture-back";
+        case ev::kDiskLow: return "disk-low";
         default: return "event";
     }
 }

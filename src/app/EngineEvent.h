@@ -42,6 +42,11 @@ inline constexpr int kSettingsChanged = 32;
 inline constexpr int kRecordingSaved = 33;
 inline constexpr int kPlaybackError = 34;
 inline constexpr int kTimeScale = 35;
+// The recorder's reports of trouble, so that no call is lost without a word.
+inline constexpr int kRecordingFailed = 36;  // the recording file could not be written (disk full)
+inline constexpr int kCaptureLost = 37;      // the audio input went away; the recorder reconnects
+inline constexpr int kCaptureBack = 38;      // the audio input is back
+inline constexpr int kDiskLow = 39;          // the recordings' disk has 40 MiB or less free
 }  // namespace ev
 
 // One request or notice. Whoever posts an event gives up ownership; the event thread

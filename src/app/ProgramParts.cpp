@@ -4,6 +4,7 @@
 
 #include "app/HeadlessWindow.h"
 #include "records/CallStorage.h"
+#include "records/RecordingJournal.h"
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
@@ -16,7 +17,11 @@ EngineParts programParts() {
     parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<HeadlessTray>(context); };
     parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
     parts.storeRecording = [](AppContext& context, const std::string& path) {
-        return StoreRecording(context, path);
+        const bool stored = StoreRecording(context, path);
+        // Stored, discarded as too short, or kept for later in the unsaved-call journal:
+        // either way the recording is no longer only in progress.
+        clearRecordingJournal(context);
+        return stored;
     };
     parts.makePlayer = [](AppContext& context) { return std::make_unique<Player>(context); };
     parts.makeMixer = [](AppContext& context, MainWindowInterface* window) {

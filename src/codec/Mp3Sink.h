@@ -45,6 +45,8 @@ class Mp3Sink final : public RecordingSink {
     // Flushes the encoder (the last frames, padded) into the file and closes it. A second
     // close does nothing.
     void close() override;
+    // Hands the pages (frames) written so far to the system.
+    bool checkpoint() override { return m_file && std::fflush(m_file.get()) == 0; }
 
   private:
     bool append(int byteCount);

@@ -57,6 +57,8 @@ class OggSink final : public RecordingSink {
     // Ends the stream (the samples still held are encoded, the last page carries the end
     // mark) and closes the file. A second close does nothing.
     void close() override;
+    // Hands the pages (frames) written so far to the system.
+    bool checkpoint() override { return m_file && std::fflush(m_file.get()) == 0; }
 
   private:
     // A libvorbis or libogg state with its clear function, cleared only once initialised.

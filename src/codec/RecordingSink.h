@@ -20,6 +20,10 @@ public:
     virtual bool write(const std::int16_t* samples, std::size_t byteCount) = 0;
     // Finishes the file. A second close does nothing.
     virtual void close() = 0;
+    // Called on the capture thread every few seconds of a recording: brings the file into a
+    // state other programs can read (sizes in the header, buffers handed to the system), so a
+    // program that dies loses at most the audio since. False when that failed.
+    virtual bool checkpoint() { return true; }
 };
 
 }  // namespace ambrin

@@ -94,6 +94,22 @@ bool RiffWriter::ascend() {
     return ok;
 }
 
+bool RiffWriter::refreshSizes() {
+    if (!m_file || std::fflush(m_file.get()) != 0) {
+        return false;
+    }
+    bool ok = true;
+    for (const std::uint64_t headerOffset : m_openChunks) {
+        const std::uint64_t dataStart = headerOffset + kChunkHeaderSize;
+        const std::uint64_t size = m_end > dataStart ? m_end - dataStart : 0;
+        unsigned char field[4];
+        putLe32(field, static_cast<std::uint32_t>(std::min(size, kMaxFileSize)));
+        ok = writeAt(headerOffset + 4, field, sizeof field) && ok;
+    }
+    ok = ::fseeko(m_file.get(), static_cast<off_t>(m_end), SEEK_SET) == 0 && ok;
+    return std::fflush(m_file.get()) == 0 && ok;
+}
+
 bool RiffWriter::close() {
     if (!m_file) {
         return true;

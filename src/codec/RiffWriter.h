@@ -49,6 +49,10 @@ class RiffWriter {
     bool ascend();
     // Hands the buffered bytes to the operating system.
     bool flush();
+    // Writes into every open chunk's header the size it has now, as if it ended here, and hands
+    // everything to the operating system; the chunks stay open. A program that dies afterwards
+    // leaves a file that other programs read up to this point.
+    bool refreshSizes();
     // Ascends every chunk still open and closes the file. True when all of it was written.
     // Does nothing (and succeeds) when no file is open.
     bool close();

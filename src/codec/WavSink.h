@@ -45,6 +45,8 @@ class WavSink final : public RecordingSink {
 
     // Writes the true sizes and closes the file. Does nothing when no file is open.
     void close() override;
+    // Writes the sizes so far into the header and flushes; the data chunk stays open.
+    bool checkpoint() override { return m_riff.refreshSizes(); }
 
   private:
     std::uint16_t m_channels;

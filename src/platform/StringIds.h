@@ -72,4 +72,11 @@ inline constexpr int kRecordFileFailed = 76;        // "The recording file canno
 inline constexpr int kBackupDeleteQuestion = 77;    // "Do you want to delete the selected file?"
 inline constexpr int kRecordNotSaved = 78;          // "The call record could not be saved ..." ("%s": the recording's path)
 
+// Keeping every call: a full disk, a vanished input, an interrupted recording.
+inline constexpr int kDiskFullRecordingEnded = 90;  // "The disk is full, so the recording was ended and saved ..."
+inline constexpr int kDiskLowWhileRunning = 91;     // "The disk that holds the recordings has 40 MB or less free. ..."
+inline constexpr int kAudioInputLost = 92;          // "The telephone line's audio input was lost. Reconnecting..."
+inline constexpr int kAudioInputBack = 93;          // "The telephone line's audio input is back."
+inline constexpr int kInterruptedCallRepaired = 94; // "A call that was being recorded when the program ended ..." ("%s": path)
+
 }  // namespace ambrin::str

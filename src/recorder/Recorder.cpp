@@ -15,6 +15,8 @@
 #include "codec/OggSink.h"
 #include "codec/ResamplingSink.h"
 #include "codec/WavSink.h"
+#include "platform/DiskSpace.h"
+#include "records/RecordingJournal.h"
 #include "recorder/InputMixer.h"
 
 namespace ambrin {
@@ -25,6 +27,17 @@ std::string datePart(const SystemTime& t) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%d%02d%02d", t.year, t.month, t.day);
     return buffer;
+}
+
+constexpr std::uint32_t kCheckpointBuffers = 20;  // about 5 s of audio
+constexpr std::uint32_t kDiskCheckBuffers = 40;   // about 10 s
+constexpr std::uint64_t kDiskLowBytes = 40ull << 20;
+constexpr auto kLongestReconnectDelay = std::chrono::seconds(30);
+
+std::string recordKeyOf(const SystemTime& t) {
+    char key[48];
+    std::snprintf(key, sizeof key, "%d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return key;
 }
 
 std::int64_t epochMilliseconds() {
@@ -102,6 +115,10 @@ bool Recorder::initialize(InputLine line) {
         return false;
     }
     readDetectionSettings();
+    if (m_context.settings != nullptr) {
+        std::lock_guard lock(m_lock);
+        m_databaseFolder = m_context.settings->stringOr(setting::kDatabasePath, "");
+    }
     return true;
 }
 
@@ -137,16 +154,20 @@ void Recorder::post(std::unique_ptr<EngineEvent> event) {
     }
 }
 
-int Recorder::openDevice() {
+int Recorder::openDevice(bool initial) {
     std::string why;
     if (!m_device.open(kSampleRate, &why)) {
-        m_state.store(CaptureState::Stopping, std::memory_order_release);
+        if (initial) {
+            m_state.store(CaptureState::Stopping, std::memory_order_release);
+        }
         m_device.close();
         std::lock_guard lock(m_openMutex);
         m_failure = why;
         return kCaptureOpenFailed;
     }
-    m_state.store(CaptureState::Running, std::memory_order_release);
+    if (initial) {
+        m_state.store(CaptureState::Running, std::memory_order_release);
+    }
     if (!m_block) {
         m_block.reset(new (std::nothrow) std::uint8_t[2 * kBufferBytes]);
         if (!m_block) {
@@ -167,7 +188,9 @@ int Recorder::openDevice() {
         m_device.queue(&m_headers[1]);
     }
     if (!m_device.start(kBufferBytes, &why)) {
-        m_state.store(CaptureState::Stopping, std::memory_order_release);
+        if (initial) {
+            m_state.store(CaptureState::Stopping, std::memory_order_release);
+        }
         m_device.close();
         std::lock_guard lock(m_openMutex);
         m_failure = why;
@@ -177,7 +200,7 @@ int Recorder::openDevice() {
 }
 
 void Recorder::captureLoop() {
-    const int result = openDevice();
+    const int result = openDevice(true);
     {
         std::lock_guard lock(m_openMutex);
         m_openResult = result;
@@ -186,17 +209,59 @@ void Recorder::captureLoop() {
     if (result != 0) {
         return;
     }
-    // A stop asked for while the device was opening is honoured here.
-    if (captureState() == CaptureState::Stopping) {
-        m_device.stop();
-    }
-    const bool stoppedOnRequest = m_device.run([this](WaveBuffer& buffer) { onBuffer(buffer); });
-    if (!stoppedOnRequest) {
-        std::lock_guard lock(m_openMutex);
-        m_failure = m_device.failure();
+    for (;;) {
+        // A stop asked for while the device was opening is honoured here.
+        if (captureState() == CaptureState::Stopping) {
+            m_device.stop();
+        }
+        const bool stoppedOnRequest = m_device.run([this](WaveBuffer& buffer) { onBuffer(buffer); });
+        m_device.close();
+        if (stoppedOnRequest || captureState() == CaptureState::Stopping) {
+            break;
+        }
+        // The server went away or ended the stream (restarted, adapter unplugged): the call in
+        // progress is stored, and the input is opened again with a growing delay until it is back.
+        {
+            std::lock_guard lock(m_openMutex);
+            m_failure = m_device.failure();
+        }
+        post(std::make_unique<EngineEvent>(ev::kCaptureLost));
+        auto delay = std::chrono::seconds(1);
+        bool back = false;
+        while (!back) {
+            if (!waitBeforeReconnecting(delay)) {
+                m_state.store(CaptureState::Stopping, std::memory_order_release);
+                return;
+            }
+            delay = std::min(delay * 2, kLongestReconnectDelay);
+            back = openDevice(false) == 0;
+        }
+        InputMixer::selectInputSource(m_input);
+        post(std::make_unique<EngineEvent>(ev::kCaptureBack));
     }
     m_state.store(CaptureState::Stopping, std::memory_order_release);
-    m_device.close();
+}
+
+bool Recorder::waitBeforeReconnecting(std::chrono::seconds delay) {
+    std::unique_lock lock(m_openMutex);
+    return !m_reconnect.wait_for(lock, delay, [this] { return captureState() == CaptureState::Stopping; });
+}
+
+void Recorder::checkDiskSpace() {
+    if (++m_buffersSinceDiskCheck < kDiskCheckBuffers || m_databaseFolder.empty()) {
+        return;
+    }
+    m_buffersSinceDiskCheck = 0;
+    const auto free = freeDiskBytes(m_databaseFolder);
+    if (!free) {
+        return;
+    }
+    if (*free <= kDiskLowBytes && !m_diskLowReported) {
+        m_diskLowReported = true;
+        post(std::make_unique<EngineEvent>(ev::kDiskLow));
+    } else if (*free > kDiskLowBytes) {
+        m_diskLowReported = false;  // warn again should it fall once more
+    }
 }
 
 void Recorder::onBuffer(WaveBuffer& buffer) {
@@ -204,12 +269,22 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
     const bool stopping = captureState() == CaptureState::Stopping;
     if (buffer.bytesRecorded != 0) {
         const bool recording = m_sink && !stopping;
-        if (recording) {
-            m_sink->write(reinterpret_cast<const std::int16_t*>(buffer.data), buffer.bytesRecorded);
+        if (recording && !m_sinkFailed) {
+            bool written = m_sink->write(reinterpret_cast<const std::int16_t*>(buffer.data), buffer.bytesRecorded);
+            if (written && ++m_recordedBuffers % kCheckpointBuffers == 0) {
+                written = m_sink->checkpoint();
+            }
+            if (!written) {
+                // The file cannot take more (disk full): what it holds is ended and stored by
+                // the event thread; nothing more is written into it.
+                m_sinkFailed = true;
+                post(std::make_unique<EngineEvent>(ev::kRecordingFailed));
+            }
         } else if (!m_sink) {
             m_preRoll.push(buffer.data, buffer.bytesRecorded);
         }
         m_levelBlock.publish(buffer.data, buffer.bytesRecorded);
+        checkDiskSpace();
         const std::uint64_t clock =
             m_capturedBytes.fetch_add(buffer.bytesRecorded, std::memory_order_acq_rel) + buffer.bytesRecorded;
 
@@ -312,7 +387,12 @@ bool Recorder::startRecording() {
         }
         sink = makeSink(recordFormat, path);
     }
+    if (sink) {
+        // Named beside the database until it is stored, so a crash cannot lose it.
+        writeRecordingJournal(m_context, {fileName(), recordKeyOf(start)});
+    }
     std::lock_guard lock(m_lock);
+    m_databaseFolder = databaseFolder;
     if (!sink) {
         m_preRoll.clearTrigger();
         return false;
@@ -339,6 +419,8 @@ void Recorder::installLocked(std::unique_ptr<RecordingSink> sink, std::int64_t s
         sink->write(reinterpret_cast<const std::int16_t*>(data), bytes);
     });
     m_sink = std::move(sink);
+    m_sinkFailed = false;
+    m_recordedBuffers = 0;
     m_detector.recordingStarted(m_capturedBytes.load(std::memory_order_acquire), startMilliseconds,
                                 m_recordMode.load(std::memory_order_relaxed) == 0);
 }
@@ -364,6 +446,10 @@ void Recorder::stopCapture() {
         }
     }
     m_device.stop();
+    {
+        std::lock_guard lock(m_openMutex);  // a reconnection wait sees the state under this lock
+    }
+    m_reconnect.notify_all();
     m_thread.wait();
 }
 

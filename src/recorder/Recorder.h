@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -126,7 +127,10 @@ public:
 
 private:
     void captureLoop();
-    int openDevice();
+    int openDevice(bool initial);
+    // Waits before the next reconnection attempt; false when the capture is to stop.
+    bool waitBeforeReconnecting(std::chrono::seconds delay);
+    void checkDiskSpace();
     void onBuffer(WaveBuffer& buffer);
     void readDetectionSettings();
     std::unique_ptr<RecordingSink> makeSink(int recordFormat, const std::string& path);
@@ -161,12 +165,18 @@ private:
     std::atomic<int> m_startLevel{20};
     std::atomic<int> m_endLevel{2};
     std::atomic<int> m_timeOfCallEnd{5};
+    std::condition_variable m_reconnect;  // wakes a reconnection wait at StopCapture (m_openMutex)
     std::atomic<int> m_preRollMilliseconds{500};
 
     // Under m_lock: the detector and clock, the pre-roll, the recording's file name.
     CallDetector m_detector;
     PreRoll m_preRoll;
     std::string m_fileName;
+    bool m_sinkFailed = false;         // the current sink could not write; reported once
+    std::uint32_t m_recordedBuffers = 0;  // buffers of the current recording, for checkpoints
+    std::string m_databaseFolder;      // where recordings go, for the free-space watch
+    std::uint32_t m_buffersSinceDiskCheck = 0;
+    bool m_diskLowReported = false;
     // Declared format of the last start (event thread only).
     std::uint32_t m_sampleRate = 8000;
     int m_bits = 16;

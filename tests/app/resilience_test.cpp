@@ -1,0 +1,202 @@
+// Nothing lost: the running program against a sound server that goes away and comes back, a
+// disk that fills up, and a kill in the middle of a call.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "app/SettingsStore.h"
+#include "recorder/Recorder.h"
+#include "support/AudioLine.h"
+#include "support/TestEnvironment.h"
+
+namespace ambrin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+// A sound server of the test's own, which the test may stop and start again.
+class OwnSoundServer {
+public:
+    explicit OwnSoundServer(std::string folder) : m_folder(std::move(folder)) {}
+    ~OwnSoundServer() { stop(); }
+    bool start() { return std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0; }
+    void stop() {
+        closeLine();
+        std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1").c_str());
+    }
+    std::string address() const { return "unix:" + m_folder + "/native"; }
+    bool write(const signals::Samples& samples, bool paced) {
+        if (m_fifo < 0) {
+            m_fifo = ::open((m_folder + "/fifo").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (m_fifo < 0) {
+                return false;
+            }
+            ::fcntl(m_fifo, F_SETFL, ::fcntl(m_fifo, F_GETFL) & ~O_NONBLOCK);
+        }
+        return test::writeLine(m_fifo, samples, paced);
+    }
+    void closeLine() {
+        if (m_fifo >= 0) {
+            ::close(m_fifo);
+            m_fifo = -1;
+        }
+    }
+
+private:
+    std::string m_folder;
+    int m_fifo = -1;
+};
+
+class ResilienceTest : public test::EnvironmentTest {
+protected:
+    std::string install(const std::string& name) {
+        const std::string folder = env.path(name);
+        ::mkdir(folder.c_str(), 0755);
+        EXPECT_TRUE(test::copyFile(AMBRIN_BIN, folder + "/ambrin"));
+        return folder + "/";
+    }
+    std::unique_ptr<ChildProcess> launch(const std::string& folder) {
+        return std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--headless"}, env.root());
+    }
+    static std::size_t count(const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+    static std::vector<std::string> recordingsUnder(const std::string& folder) {
+        std::vector<std::string> out;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+            if (entry.is_regular_file()) {
+                out.push_back(entry.path().string());
+            }
+        }
+        return out;
+    }
+    static std::string rows(const std::string& database) {
+        std::string out;
+        const std::string command = "sqlite3 '" + database + "' 'select count(*) from RecordInfo' 2>&1";
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[128];
+            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+                out += buffer;
+            }
+            ::pclose(pipe);
+        }
+        return out;
+    }
+};
+
+TEST_F(ResilienceTest, AVanishedSoundServerEndsTheCallAndTheNextCallRecordsAfterItIsBack) {
+    OwnSoundServer server(env.path("line"));
+    ASSERT_TRUE(server.start());
+    env.setVariable("PULSE_SERVER", server.address());
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kMinimumRecordTime, 0);
+        store.writeInt(setting::kTimeOfCallEnd, 1);
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    ASSERT_TRUE(server.write(signals::tone(350, 2.5, 14000), true));
+    ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s)) << program->output();
+
+    server.stop();  // in the middle of the call
+    ASSERT_TRUE(program->waitForOutput("input was lost", 10s)) << program->output();
+    ASSERT_TRUE(program->waitForOutput("event 24 idle", 5s)) << program->output();
+    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 1u);
+
+    std::this_thread::sleep_for(5s);
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(program->waitForOutput("input is back", 40s)) << program->output();
+    ASSERT_TRUE(server.write(signals::tone(350, 2.0, 14000), true));
+    ASSERT_TRUE(server.write(signals::silence(2.0), true));
+    for (int i = 0; i < 50 && count(program->output(), "event 24 idle") < 2; ++i) {
+        ASSERT_TRUE(server.write(signals::silence(0.25), true));
+    }
+    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 2u) << program->output();
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(5s), 0);
+    EXPECT_EQ(recordingsUnder(folder + "db").size(), 2u);
+    EXPECT_EQ(rows(folder + "Ambrin.od2"), "2\n");
+}
+
+TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnceThereIsRoom) {
+    OwnSoundServer server(env.path("line"));
+    ASSERT_TRUE(server.start());
+    env.setVariable("PULSE_SERVER", server.address());
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    const std::string calls = env.path("calls");
+    ::mkdir(calls.c_str(), 0755);
+    // Just over the 40 MiB that start-up asks for.
+    if (::mount("tmpfs", calls.c_str(), "tmpfs", 0, "size=41m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+    }
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{calls};
+    const std::string folder = install("opt");
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kMinimumRecordTime, 0);
+        store.writeInt(setting::kTimeOfCallEnd, 2);
+        store.writeString(setting::kDatabasePath, calls + "/");
+    }
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+    ASSERT_TRUE(server.write(signals::tone(300, 1.0, 14000), true));
+    ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
+
+    // Something else fills the disk during the call, leaving room for a few seconds of it.
+    const std::string filler = calls + "/filler";
+    {
+        const auto free = std::filesystem::space(calls).free;
+        std::FILE* file = std::fopen(filler.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const std::vector<char> block(1 << 16, 'x');
+        for (std::uintmax_t written = 0; written + block.size() + 200 * 1024 < free; written += block.size()) {
+            std::fwrite(block.data(), 1, block.size(), file);
+        }
+        std::fclose(file);
+    }
+    ASSERT_TRUE(server.write(signals::speechLike(30.0, 2), false));
+    ASSERT_TRUE(program->waitForOutput("event 24 idle", 20s)) << program->output();
+    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 1u) << program->output();
+    for (int i = 0; i < 100 && program->errors().find("The disk is full") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(count(program->errors(), "The disk is full"), 1u) << program->errors();
+    EXPECT_EQ(count(program->errors(), "40 MB or less free"), 1u) << program->errors();
+
+    // Room again: the next call records.
+    ::unlink(filler.c_str());
+    std::this_thread::sleep_for(1100ms);  // a new second, a new name
+    ASSERT_TRUE(server.write(signals::silence(2.0), true));
+    ASSERT_TRUE(server.write(signals::tone(300, 2.0, 14000), true));
+    for (int i = 0; i < 60 && count(program->output(), "event 33 recording-saved") < 2; ++i) {
+        ASSERT_TRUE(server.write(signals::silence(0.25), true));
+    }
+    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 2u) << program->output() << program->errors();
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(5s), 0);
+    EXPECT_EQ(rows(folder + "Ambrin.od2"), "2\n");
+}
+
+}  // namespace
+}  // namespace ambrin
