@@ -12,7 +12,7 @@ WERROR     := $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps build run test test-plain test-asan test-tsan bench format clean
+.PHONY: all deps build run test test-plain test-asan test-tsan bench soak format clean
 
 all: build
 
@@ -48,6 +48,10 @@ test-tsan: deps
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target ambrin_bench
 	$(BUILD)/bench/ambrin_bench
+
+# The full day: 24 hours of line audio with 500 calls, fed 40 times faster than real time.
+soak: build
+	AMBRIN_SOAK_CALLS=500 AMBRIN_SOAK_HOURS=24 $(BUILD)/tests/soak_tests
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
