@@ -4,6 +4,7 @@
 
 #include "app/HeadlessWindow.h"
 #include "records/CallStorage.h"
+#include "platform/StringTable.h"
 #include "records/RecordingJournal.h"
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
@@ -36,6 +37,15 @@ Application::Hooks programHooks() {
         if (!InitializeDatabase(context)) {
             std::fprintf(stderr, "ambrin: the call-record database cannot be opened or created\n");
             return false;
+        }
+        // A call the program was recording when it ended: repaired and stored, announced only.
+        const std::string repaired = recoverInterruptedRecording(context);
+        if (!repaired.empty()) {
+            std::string text = loadString(str::kInterruptedCallRepaired);
+            if (const std::size_t at = text.find("%s"); at != std::string::npos) {
+                text.replace(at, 2, repaired);
+            }
+            consoleLine("ambrin: " + text);
         }
         const int recovered = recoverUnsavedCalls(context);
         if (recovered > 0) {

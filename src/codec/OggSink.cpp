@@ -125,6 +125,18 @@ void OggSink::writeEmptyEndPage() {
     writePage(page);
 }
 
+bool OggSink::checkpoint() {
+    if (!m_file) {
+        return false;
+    }
+    bool ok = true;
+    ogg_page page{};
+    while (ogg_stream_flush(&m_stream.state, &page) != 0) {
+        ok = writePage(page) && ok;
+    }
+    return std::fflush(m_file.get()) == 0 && ok;
+}
+
 bool OggSink::drain() {
     bool ok = true;
     ogg_packet packet{};

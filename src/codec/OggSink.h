@@ -57,8 +57,9 @@ class OggSink final : public RecordingSink {
     // Ends the stream (the samples still held are encoded, the last page carries the end
     // mark) and closes the file. A second close does nothing.
     void close() override;
-    // Hands the pages (frames) written so far to the system.
-    bool checkpoint() override { return m_file && std::fflush(m_file.get()) == 0; }
+    // Closes the current page early and hands every page so far to the system. At telephone
+    // rates a page otherwise fills only every half minute or so, all of which a crash would lose.
+    bool checkpoint() override;
 
   private:
     // A libvorbis or libogg state with its clear function, cleared only once initialised.

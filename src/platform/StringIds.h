@@ -78,5 +78,6 @@ inline constexpr int kDiskLowWhileRunning = 91;     // "The disk that holds the 
 inline constexpr int kAudioInputLost = 92;          // "The telephone line's audio input was lost. Reconnecting..."
 inline constexpr int kAudioInputBack = 93;          // "The telephone line's audio input is back."
 inline constexpr int kInterruptedCallRepaired = 94; // "A call that was being recorded when the program ended ..." ("%s": path)
+inline constexpr int kDatabaseDamaged = 95;         // "The call-record database is damaged and cannot be used: ..." ("%s": the file)
 
 }  // namespace ambrin::str

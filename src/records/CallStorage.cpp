@@ -62,8 +62,9 @@ std::string journalPath(const AppContext& context) {
     return database.empty() ? std::string() : database + kUnsavedCallsSuffix;
 }
 
-void tellRecordNotSaved(const std::string& path) {
-    std::string text = loadString(str::kRecordNotSaved);
+// Shows string `stringId` with `path` in place of its "%s", with the warning icon.
+void warnNamingFile(int stringId, const std::string& path) {
+    std::string text = loadString(stringId);
     const size_t at = text.find(kPathPlaceholder);
     if (at != std::string::npos) {
         text.replace(at, kPathPlaceholder.size(), path);
@@ -71,10 +72,24 @@ void tellRecordNotSaved(const std::string& path) {
     showMessage(text, kMbOk | kMbIconWarning);
 }
 
+void tellRecordNotSaved(const std::string& path) {
+    warnNamingFile(str::kRecordNotSaved, path);
+}
+
 }  // namespace
 
 bool InitializeDatabase(AppContext& context) {
-    return RecordDatabase(context).InitializeDatabase();
+    DatabaseStatus status = DatabaseStatus::Ready;
+    return InitializeDatabase(context, status);
+}
+
+bool InitializeDatabase(AppContext& context, DatabaseStatus& status) {
+    const RecordDatabase database(context);
+    status = database.initialize();
+    if (status == DatabaseStatus::Damaged) {
+        warnNamingFile(str::kDatabaseDamaged, database.filePath());
+    }
+    return status == DatabaseStatus::Ready;
 }
 
 bool StoreRecording(AppContext& context, const std::string& path) {

@@ -3,14 +3,18 @@
 #include <string>
 
 #include "records/CallRecord.h"
+#include "records/RecordDatabase.h"
 
 namespace ambrin {
 
 class AppContext;
 
 // Creates the tables of "Ambrin.od2" in "InstallPath" when they are missing; an existing
-// file is not changed. True on success. Called once at start-up on the main thread.
+// file is not changed. True on success. A file that is not an SQLite database or is damaged is
+// left exactly as it is: the user is told with a warning box naming it, and the result is false.
+// `status` tells why it failed. Called once at start-up on the main thread; waits for the box.
 bool InitializeDatabase(AppContext& context);
+bool InitializeDatabase(AppContext& context, DatabaseStatus& status);
 
 // Turns a finished recording file (full path; this call may move or delete it) into a
 // call record:

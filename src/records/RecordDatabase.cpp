@@ -1,6 +1,7 @@
 #include "records/RecordDatabase.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <initializer_list>
 #include <string_view>
@@ -27,6 +28,11 @@ constexpr const char* kCreateRecordInfo =
 constexpr const char* kCreateUserInfo =
     "CREATE TABLE IF NOT EXISTS UserInfo (Name varchar(40), CID varchar(40), Organize "
     "varchar(40), Address varchar(255), ETC1 varchar(40), ETC2 varchar(40))";
+
+// Checks the file's structure without reading every row; a single "ok" row when it is sound.
+constexpr const char* kQuickCheck = "PRAGMA quick_check";
+constexpr std::string_view kQuickCheckPassed = "ok";
+constexpr const char* kPageSize = "PRAGMA page_size";
 
 constexpr const char* kInsertCallRecord =
     "insert into RecordInfo (Date, Name, CID, Organize, Address, Contents, FileName,  ETC1, "
@@ -148,6 +154,47 @@ SqliteStatement firstRow(sqlite3* connection, const char* sql,
     return statement;
 }
 
+// The status a failed statement leaves: only what SQLite calls a damaged file is one.
+DatabaseStatus failureStatus(int resultCode) {
+    const int primary = resultCode & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT ? DatabaseStatus::Damaged
+                                                                 : DatabaseStatus::Unavailable;
+}
+
+DatabaseStatus quickCheck(sqlite3* connection) {
+    const SqliteStatement statement = prepare(connection, kQuickCheck);
+    if (!statement) {
+        return failureStatus(sqlite3_errcode(connection));
+    }
+    bool passed = false;
+    int rows = 0;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement.get(), 0);
+        passed = rows == 0 && text != nullptr &&
+                 reinterpret_cast<const char*>(text) == kQuickCheckPassed;
+        ++rows;
+    }
+    if (rc != SQLITE_DONE) {
+        return failureStatus(rc);
+    }
+    return passed ? DatabaseStatus::Ready : DatabaseStatus::Damaged;
+}
+
+// SQLite only ever writes whole pages, so a file that ends inside a page was cut short; SQLite
+// would read the missing end as zeros and the quick check does not look into every record.
+// Asked after the quick check, which has rolled back an interrupted transaction by then.
+DatabaseStatus wholePages(sqlite3* connection, const std::string& path) {
+    const SqliteStatement row = firstRow(connection, kPageSize, {});
+    struct stat info {};
+    if (!row || ::stat(path.c_str(), &info) != 0) {
+        return DatabaseStatus::Unavailable;
+    }
+    const int pageSize = sqlite3_column_int(row.get(), 0);
+    return pageSize > 0 && info.st_size % pageSize == 0 ? DatabaseStatus::Ready
+                                                        : DatabaseStatus::Damaged;
+}
+
 }  // namespace
 
 void SqliteCloser::operator()(sqlite3* connection) const {
@@ -184,13 +231,14 @@ std::string RecordDatabase::databasePath(const AppContext& context) {
     return fileInInstallFolder(context, kDatabaseFileName);
 }
 
-SqliteConnection RecordDatabase::open() const {
+SqliteConnection RecordDatabase::open(bool create) const {
     // An empty name would make SQLite open a private temporary database.
     if (m_path.empty()) {
         return {};
     }
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open(m_path.c_str(), &raw);
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(m_path.c_str(), &raw, flags, nullptr);
     SqliteConnection connection(raw);  // a failed open still hands out a handle to close
     if (rc != SQLITE_OK) {
         return {};
@@ -212,20 +260,33 @@ int RecordDatabase::retryWhileBusy(void* wait, int attempt) {
     return 1;
 }
 
-bool RecordDatabase::InitializeDatabase() const {
-    const SqliteConnection connection = open();
+DatabaseStatus RecordDatabase::initialize() const {
+    // A file that exists is opened without the right to create: should it vanish in between,
+    // no new database takes its place. Only a missing file is created.
+    struct stat info {};
+    const bool exists = !m_path.empty() && ::stat(m_path.c_str(), &info) == 0;
+    const SqliteConnection connection = open(!exists);
     if (!connection) {
-        return false;
+        return DatabaseStatus::Unavailable;
+    }
+    // Checked before anything is written: tables created in a damaged file could overwrite
+    // what is left of the records in it.
+    DatabaseStatus checked = quickCheck(connection.get());
+    if (checked == DatabaseStatus::Ready) {
+        checked = wholePages(connection.get(), m_path);
+    }
+    if (checked != DatabaseStatus::Ready) {
+        return checked;
     }
     for (const char* sql : {kCreateRecordInfo, kCreateUserInfo}) {
         char* raw = nullptr;
         const int rc = sqlite3_exec(connection.get(), sql, nullptr, nullptr, &raw);
         const std::unique_ptr<char, MessageFree> message(raw);
         if (rc != SQLITE_OK) {
-            return false;
+            return failureStatus(rc);
         }
     }
-    return true;
+    return DatabaseStatus::Ready;
 }
 
 bool RecordDatabase::InsertCallRecord(const std::string& key, const CallRecord& record) const {

@@ -29,6 +29,13 @@ inline constexpr const char* kDatabaseFileName = "Ambrin.od2";
 // settings or no "InstallPath".
 std::string fileInInstallFolder(const AppContext& context, const std::string& name);
 
+// What initializing the database file found.
+enum class DatabaseStatus {
+    Ready,        // the tables are there
+    Unavailable,  // no path, or the file cannot be opened, read or written (locked, no permission)
+    Damaged,      // not an SQLite database, fails SQLite's quick check, or ends inside a page
+};
+
 // How long an operation waits for a file locked by another connection (another thread or
 // process storing at the same moment) before it fails.
 inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{10000};
@@ -66,7 +73,11 @@ class RecordDatabase {
     void setBusyTimeout(std::chrono::milliseconds timeout) { m_busyWait.timeout = timeout; }
 
     // Creates both tables when missing (RecordInfo first); an existing file is not changed.
-    bool InitializeDatabase() const;
+    // An existing file is opened without the right to create and checked first ("PRAGMA
+    // quick_check", and that it holds whole pages): a damaged one is reported and nothing is
+    // written to it. An empty file is a new database, as SQLite sees it.
+    DatabaseStatus initialize() const;
+    bool InitializeDatabase() const { return initialize() == DatabaseStatus::Ready; }
 
     bool InsertCallRecord(const std::string& key, const CallRecord& record) const;
     bool InsertCustomer(const std::string& name, const CustomerRecord& customer) const;
@@ -93,8 +104,9 @@ class RecordDatabase {
     void EndIteration();
 
   private:
-    // A connection with the busy timeout set; null when the file cannot be opened.
-    SqliteConnection open() const;
+    // A connection with the busy timeout set; null when the file cannot be opened. SQLite
+    // creates a missing file only when `create` is set.
+    SqliteConnection open(bool create = true) const;
     bool beginIteration(const char* sql);
     bool stepIteration();
 

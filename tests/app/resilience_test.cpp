@@ -198,5 +198,71 @@ TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnc
     EXPECT_EQ(rows(folder + "Ambrin.od2"), "2\n");
 }
 
+TEST_F(ResilienceTest, ADamagedDatabaseIsNamedAndLeftAsItIs) {
+    OwnSoundServer server(env.path("line"));
+    ASSERT_TRUE(server.start());
+    env.setVariable("PULSE_SERVER", server.address());
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    const std::string folder = install("opt");
+    std::string noise(64 * 1024, '\0');
+    std::uint32_t state = 7;
+    for (char& c : noise) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    test::writeFile(folder + "Ambrin.od2", noise);
+    auto program = launch(folder);
+    ASSERT_EQ(program->wait(10s), 0);
+    EXPECT_NE(program->errors().find(folder + "Ambrin.od2"), std::string::npos) << program->errors();
+    EXPECT_EQ(program->output().find("ambrin: running"), std::string::npos);
+    EXPECT_EQ(test::readFile(folder + "Ambrin.od2"), noise);
+}
+
+TEST_F(ResilienceTest, ACallCutByAKillIsRepairedAndStoredAtTheNextStart) {
+    OwnSoundServer server(env.path("line"));
+    ASSERT_TRUE(server.start());
+    env.setVariable("PULSE_SERVER", server.address());
+    env.setVariable("AMBRIN_UI_LANG", "1033");
+    const std::string folder = install("opt");
+    SettingsStore store(folder);
+    store.writeInt(setting::kRecordMode, 1);
+    store.writeInt(setting::kMinimumRecordTime, 1);
+    int calls = 0;
+    for (const int format : {kFormatWave, kFormatOgg, kFormatMp3}) {
+        store.writeInt(setting::kRecordFormat, format);
+        auto program = launch(folder);
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+        auto record = std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--command", "record"},
+                                                     env.root());
+        ASSERT_EQ(record->wait(5s), 0);
+        ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
+        // Past the first checkpoint (5 s), then the program dies without a word.
+        ASSERT_TRUE(server.write(signals::tone(330, 7.0, 12000), true));
+        program->signal(SIGKILL);
+        program->wait(5s);
+        ++calls;
+
+        auto next = launch(folder);
+        ASSERT_TRUE(next->waitForOutput("ambrin: running", 10s)) << next->errors();
+        EXPECT_NE(next->output().find("was repaired and saved"), std::string::npos) << next->output();
+        next->signal(SIGTERM);
+        ASSERT_EQ(next->wait(5s), 0);
+        EXPECT_EQ(rows(folder + "Ambrin.od2"), std::to_string(calls) + "\n") << format;
+        std::this_thread::sleep_for(1100ms);
+    }
+    // Each kept its audio up to the last checkpoint at least.
+    std::string totals;
+    const std::string command = "sqlite3 '" + folder + "Ambrin.od2' 'select TotalTime from RecordInfo' 2>&1";
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[128];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            totals += buffer;
+            EXPECT_GE(std::atoi(buffer), 4) << totals;
+        }
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(recordingsUnder(folder + "db").size(), 3u);
+}
+
 }  // namespace
 }  // namespace ambrin

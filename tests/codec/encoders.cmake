@@ -16,7 +16,7 @@ ambrin_lame_stand_in(lame_stand_in_without_tags_fid WITHOUT_MP3_TAGS_FID)
 
 ambrin_test(encoder_tests
     SOURCES codec/ogg_sink_test.cpp codec/mp3_sink_test.cpp codec/mp3_library_test.cpp
-            codec/duration_test.cpp
+            codec/duration_test.cpp codec/recording_repair_test.cpp
     LIBS ambrin_codec)
 add_dependencies(encoder_tests
     lame_stand_in_full lame_stand_in_without_lametag lame_stand_in_without_tags_fid)
@@ -32,4 +32,12 @@ if(NOT AMBRIN_SANITIZE)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/codec/fuzz/run_duration_fuzzer.sh
                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/duration-fuzz 30)
     set_tests_properties(duration_fuzz PROPERTIES LABELS fuzz TIMEOUT 200)
+endif()
+
+# A bounded libFuzzer run of the repair of interrupted recordings, in all three formats.
+if(NOT AMBRIN_SANITIZE)
+    add_test(NAME repair_fuzz
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/codec/fuzz/run_repair_fuzzer.sh
+                ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/repair-fuzz 20)
+    set_tests_properties(repair_fuzz PROPERTIES LABELS fuzz TIMEOUT 200)
 endif()
