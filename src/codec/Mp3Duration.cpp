@@ -1,5 +1,7 @@
 #include "codec/Mp3Duration.h"
 
+#include "codec/MpegFrame.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -22,75 +24,11 @@ namespace {
 constexpr std::uint64_t kTicksPerSecond = 14112000;
 constexpr std::uint64_t kTickLimit = static_cast<std::uint64_t>(INT_MAX) * kTicksPerSecond;
 
-constexpr std::size_t kHeaderSize = 4;
+constexpr std::size_t kHeaderSize = kMpegFrameHeaderSize;
 constexpr std::size_t kId3HeaderSize = 10;
 constexpr std::size_t kWindowSize = 64 * 1024;
 // Without frames the file is taken as 16 kbit/s: 2000 bytes a second.
 constexpr std::uint64_t kFallbackBytesPerSecond = 16000 / 8;
-
-// kbit/s by bit-rate index 1 to 14.
-constexpr int kBitRates[5][14] = {
-    {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
-    {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
-    {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
-    {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2/2.5 layer I
-    {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2/2.5 II, III
-};
-// Hz by version bits (0 MPEG-2.5, 2 MPEG-2, 3 MPEG-1; 1 is reserved) and rate index 0 to 2.
-constexpr int kSampleRates[4][3] = {
-    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-
-struct FrameHeader {
-    int version = 0;  // the two version bits
-    int layer = 0;    // 1, 2 or 3
-    int sampleRate = 0;
-    std::uint32_t length = 0;  // bytes, header included
-    std::uint32_t samples = 0;
-
-    bool sameStream(const FrameHeader& other) const {
-        return version == other.version && layer == other.layer && sampleRate == other.sampleRate;
-    }
-};
-
-// The 32-bit frame header: 11 sync bits, version (2), layer (2), no-CRC (1), bit-rate index
-// (4), sample-rate index (2), padding (1), private (1), mode (2), mode extension (2),
-// copyright (1), original (1), emphasis (2). Free-format frames (index 0) have no length in
-// their header and are not accepted.
-std::optional<FrameHeader> parseHeader(const unsigned char* b) {
-    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) {
-        return std::nullopt;
-    }
-    const int version = (b[1] >> 3) & 3;
-    const int layerBits = (b[1] >> 1) & 3;
-    const int bitRateIndex = b[2] >> 4;
-    const int rateIndex = (b[2] >> 2) & 3;
-    const int padding = (b[2] >> 1) & 1;
-    const int emphasis = b[3] & 3;
-    if (version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 ||
-        rateIndex == 3 || emphasis == 2) {
-        return std::nullopt;
-    }
-    FrameHeader header;
-    header.version = version;
-    header.layer = 4 - layerBits;
-    header.sampleRate = kSampleRates[version][rateIndex];
-    const bool mpeg1 = version == 3;
-    const int table = mpeg1 ? header.layer - 1 : (header.layer == 1 ? 3 : 4);
-    const std::uint32_t bitRate =
-        static_cast<std::uint32_t>(kBitRates[table][bitRateIndex - 1]) * 1000;
-    const auto rate = static_cast<std::uint32_t>(header.sampleRate);
-    if (header.layer == 1) {
-        header.samples = 384;
-        header.length = (12 * bitRate / rate + static_cast<std::uint32_t>(padding)) * 4;
-    } else if (header.layer == 2 || mpeg1) {
-        header.samples = 1152;
-        header.length = 144 * bitRate / rate + static_cast<std::uint32_t>(padding);
-    } else {
-        header.samples = 576;
-        header.length = 72 * bitRate / rate + static_cast<std::uint32_t>(padding);
-    }
-    return header;
-}
 
 // Reads a regular file through a window that moves forward with the requests.
 class WindowReader {
@@ -136,9 +74,9 @@ class WindowReader {
     std::uint64_t m_start = 0;
 };
 
-std::optional<FrameHeader> headerAt(WindowReader& reader, std::uint64_t offset) {
+std::optional<MpegFrame> headerAt(WindowReader& reader, std::uint64_t offset) {
     const unsigned char* bytes = reader.at(offset, kHeaderSize);
-    return bytes != nullptr ? parseHeader(bytes) : std::nullopt;
+    return bytes != nullptr ? parseMpegFrameHeader(bytes) : std::nullopt;
 }
 
 // Where the audio starts: after any ID3v2 tags (10-byte header with "ID3", two version bytes
@@ -162,7 +100,7 @@ std::uint64_t skipId3v2(WindowReader& reader) {
 // ends exactly at the end of the file.
 std::optional<std::uint64_t> findFrame(WindowReader& reader, std::uint64_t from) {
     for (std::uint64_t offset = from; offset + kHeaderSize <= reader.size(); ++offset) {
-        const std::optional<FrameHeader> header = headerAt(reader, offset);
+        const std::optional<MpegFrame> header = headerAt(reader, offset);
         if (!header) {
             continue;
         }
@@ -170,7 +108,7 @@ std::optional<std::uint64_t> findFrame(WindowReader& reader, std::uint64_t from)
         if (next == reader.size()) {
             return offset;
         }
-        const std::optional<FrameHeader> following = headerAt(reader, next);
+        const std::optional<MpegFrame> following = headerAt(reader, next);
         if (following && following->sameStream(*header)) {
             return offset;
         }
@@ -191,10 +129,10 @@ int mp3DurationSeconds(const std::string& path) {
     }
     std::uint64_t ticks = 0;
     bool found = false;
-    std::optional<FrameHeader> previous;
+    std::optional<MpegFrame> previous;
     std::uint64_t position = skipId3v2(reader);
     while (position < reader.size()) {
-        std::optional<FrameHeader> header = headerAt(reader, position);
+        std::optional<MpegFrame> header = headerAt(reader, position);
         if (!header || !previous || !header->sameStream(*previous)) {
             // Not where the last frame said the next would be: look for a confirmed frame.
             const std::optional<std::uint64_t> frame = findFrame(reader, position);

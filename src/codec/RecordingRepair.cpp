@@ -1,5 +1,7 @@
 #include "codec/RecordingRepair.h"
 
+#include "codec/MpegFrame.h"
+
 #include <fcntl.h>
 #include <ogg/ogg.h>
 #include <sys/stat.h>
@@ -406,73 +408,15 @@ std::optional<RepairPlan> planOgg(RecordingFile& file) {
 
 // ---- MPEG audio ----------------------------------------------------------------------------
 
-constexpr std::size_t kFrameHeaderSize = 4;
+constexpr std::size_t kFrameHeaderSize = kMpegFrameHeaderSize;
 constexpr std::size_t kId3HeaderSize = 10;
 constexpr std::size_t kId3v1Size = 128;
 
-// kbit/s by bit-rate index 1 to 14.
-constexpr int kBitRates[5][14] = {
-    {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
-    {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
-    {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
-    {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2/2.5 layer I
-    {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2/2.5 II, III
-};
-// Hz by version bits (0 MPEG-2.5, 2 MPEG-2, 3 MPEG-1; 1 is reserved) and rate index 0 to 2.
-constexpr int kSampleRates[4][3] = {
-    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-
-struct FrameHeader {
-    int version = 0;
-    int layer = 0;
-    int sampleRate = 0;
-    std::uint64_t length = 0;  // bytes, header included
-
-    bool sameStream(const FrameHeader& other) const {
-        return version == other.version && layer == other.layer && sampleRate == other.sampleRate;
-    }
-};
-
-// The 32-bit frame header, read as mp3DurationSeconds() reads it: 11 sync bits, version,
-// layer, no-CRC, bit-rate index, sample-rate index, padding, private, mode, mode extension,
-// copyright, original, emphasis. Free-format frames have no length and are not accepted.
-std::optional<FrameHeader> parseFrameHeader(const unsigned char* b) {
-    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) {
-        return std::nullopt;
-    }
-    const int version = (b[1] >> 3) & 3;
-    const int layerBits = (b[1] >> 1) & 3;
-    const int bitRateIndex = b[2] >> 4;
-    const int rateIndex = (b[2] >> 2) & 3;
-    const int padding = (b[2] >> 1) & 1;
-    if (version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 ||
-        rateIndex == 3 || (b[3] & 3) == 2) {
-        return std::nullopt;
-    }
-    FrameHeader header;
-    header.version = version;
-    header.layer = 4 - layerBits;
-    header.sampleRate = kSampleRates[version][rateIndex];
-    const bool mpeg1 = version == 3;
-    const int table = mpeg1 ? header.layer - 1 : (header.layer == 1 ? 3 : 4);
-    const std::uint64_t bitRate = std::uint64_t{1000} * kBitRates[table][bitRateIndex - 1];
-    const auto rate = static_cast<std::uint64_t>(header.sampleRate);
-    const auto pad = static_cast<std::uint64_t>(padding);
-    if (header.layer == 1) {
-        header.length = (12 * bitRate / rate + pad) * 4;
-    } else if (header.layer == 2 || mpeg1) {
-        header.length = 144 * bitRate / rate + pad;
-    } else {
-        header.length = 72 * bitRate / rate + pad;
-    }
-    return header;
-}
-
 // The frame header at `offset`, when all of it lies before `end`.
-std::optional<FrameHeader> frameAt(RecordingFile& file, std::uint64_t offset, std::uint64_t end) {
+std::optional<MpegFrame> frameAt(RecordingFile& file, std::uint64_t offset, std::uint64_t end) {
     const unsigned char* bytes =
         offset + kFrameHeaderSize <= end ? file.at(offset, kFrameHeaderSize) : nullptr;
-    return bytes != nullptr ? parseFrameHeader(bytes) : std::nullopt;
+    return bytes != nullptr ? parseMpegFrameHeader(bytes) : std::nullopt;
 }
 
 // After any ID3v2 tags: "ID3", two version bytes that are never 0xFF, flags, a 28-bit size in
@@ -495,7 +439,7 @@ std::uint64_t skipId3v2(RecordingFile& file) {
 // where the bytes before `end` leave no room for another header.
 std::optional<std::uint64_t> findFrame(RecordingFile& file, std::uint64_t from, std::uint64_t end) {
     for (std::uint64_t offset = from; offset + kFrameHeaderSize <= end; ++offset) {
-        const std::optional<FrameHeader> header = frameAt(file, offset, end);
+        const std::optional<MpegFrame> header = frameAt(file, offset, end);
         if (!header) {
             continue;
         }
@@ -503,7 +447,7 @@ std::optional<std::uint64_t> findFrame(RecordingFile& file, std::uint64_t from, 
         if (next <= end && end - next < kFrameHeaderSize) {
             return offset;
         }
-        const std::optional<FrameHeader> following = frameAt(file, next, end);
+        const std::optional<MpegFrame> following = frameAt(file, next, end);
         if (following && following->sameStream(*header)) {
             return offset;
         }
@@ -514,10 +458,10 @@ std::optional<std::uint64_t> findFrame(RecordingFile& file, std::uint64_t from, 
 // Where the last complete frame before `end` ends, walking as mp3DurationSeconds() does.
 std::optional<std::uint64_t> lastFrameEnd(RecordingFile& file, std::uint64_t end) {
     std::optional<std::uint64_t> lastEnd;
-    std::optional<FrameHeader> previous;
+    std::optional<MpegFrame> previous;
     std::uint64_t position = skipId3v2(file);
     while (position < end) {
-        std::optional<FrameHeader> header = frameAt(file, position, end);
+        std::optional<MpegFrame> header = frameAt(file, position, end);
         if (!header || !previous || !header->sameStream(*previous)) {
             // Not where the last frame said the next would be: look for a confirmed frame.
             const std::optional<std::uint64_t> frame = findFrame(file, position, end);

@@ -20,7 +20,7 @@ rm -rf "$work"
 mkdir -p "$work/obj" "$work/seeds" "$work/corpus" "$work/logs" "$work/run/tmp"
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
        -fno-sanitize-recover=all -I"$root/src")
-for source in Mp3Duration OggDuration; do
+for source in Mp3Duration MpegFrame OggDuration; do
     "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$root/src/codec/$source.cpp" \
         -o "$work/obj/$source.o"
 done

@@ -20,7 +20,7 @@ rm -rf "$work"
 mkdir -p "$work/obj" "$work/seeds" "$work/corpus" "$work/logs" "$work/run/tmp"
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
        -fno-sanitize-recover=all -I"$root/src")
-for source in codec/RecordingRepair codec/WavReader codec/Mp3Duration codec/OggDuration \
+for source in codec/RecordingRepair codec/WavReader codec/Mp3Duration codec/MpegFrame codec/OggDuration \
               platform/TextHelpers; do
     "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$root/src/$source.cpp" \
         -o "$work/obj/$(basename "$source").o"
