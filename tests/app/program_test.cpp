@@ -13,6 +13,7 @@
 #include "platform/StringTable.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
+#include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -178,19 +179,6 @@ TEST_F(ProgramTest, AnUnreachableSoundServerEndsTheProgramWithTheDeviceMessage) 
     EXPECT_NE(program->output().find("shutdown: temporary playback file removed"), std::string::npos);
 }
 
-// The recordings under a database folder, in name order.
-std::vector<std::string> recordingsUnder(const std::string& folder) {
-    std::vector<std::string> out;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-        if (entry.is_regular_file()) {
-            out.push_back(entry.path().string());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
     ASSERT_TRUE(line.available());
     const std::string folder = install("opt");
@@ -215,7 +203,7 @@ TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(5s), 0);
 
-    const auto files = recordingsUnder(folder + "db");
+    const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 1u);
     const std::string name = std::filesystem::path(files[0]).filename().string();
     EXPECT_EQ(name.size(), std::string("20120731153012.wav").size()) << name;
@@ -258,7 +246,7 @@ TEST_F(ProgramTest, ManualModeRecordsBetweenTheCommands) {
     EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);  // a surplus stop is harmless
     EXPECT_EQ(launch(folder, {"--command", "quit"})->wait(5s), 0);
     EXPECT_EQ(program->wait(5s), 0);
-    const auto files = recordingsUnder(folder + "db");
+    const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_GE(wavDurationSeconds(files[0]), 2);
 }
@@ -297,20 +285,6 @@ TEST_F(ProgramTest, TheCallJustRecordedPlaysPausesAndResumes) {
     EXPECT_EQ(program->wait(5s), 0);
 }
 
-// Runs the sqlite3 command on a database and returns what it printed.
-std::string sqlite(const std::string& database, const std::string& query) {
-    const std::string command = "sqlite3 -separator '|' '" + database + "' \"" + query + "\" 2>&1";
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-            out += buffer;
-        }
-        ::pclose(pipe);
-    }
-    return out;
-}
-
 TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
     ASSERT_TRUE(line.available());
     const std::string folder = install("opt");
@@ -344,25 +318,12 @@ TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
     ASSERT_EQ(program->wait(5s), 0);
     EXPECT_NE(program->output().find("event 33 recording-saved"), std::string::npos);
 
-    const auto files = recordingsUnder(folder + "db");
+    const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 1u) << "the short call's file must be gone";
-    const std::string rows = sqlite(folder + "Ambrin.od2", "select CallType, TotalTime, FileName, length(Date) from RecordInfo");
+    const std::string rows = test::sqliteQuery(folder + "Ambrin.od2", "select CallType, TotalTime, FileName, length(Date) from RecordInfo");
     const int duration = wavDurationSeconds(files[0]);
     EXPECT_GT(duration, 6);
     EXPECT_EQ(rows, "2|" + std::to_string(duration) + "|" + files[0] + "|14\n");
-}
-
-// Runs a command and returns its standard output and error.
-std::string run(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-            out += buffer;
-        }
-        ::pclose(pipe);
-    }
-    return out;
 }
 
 TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
@@ -390,12 +351,12 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
     EXPECT_EQ(program->wait(5s), 0);
 
     const std::string rows =
-        sqlite(folder + "Ambrin.od2", "select FileName || '|' || TotalTime from RecordInfo order by FileName");
-    const auto files = recordingsUnder(folder + "db");
+        test::sqliteQuery(folder + "Ambrin.od2", "select FileName || '|' || TotalTime from RecordInfo order by FileName");
+    const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 2u) << rows;
     for (const auto& file : files) {
         // GStreamer's measure, truncated to whole seconds, is what the record must hold.
-        const std::string discovered = run("gst-discoverer-1.0 '" + file + "'");
+        const std::string discovered = test::runCommand("gst-discoverer-1.0 '" + file + "'");
         const std::size_t at = discovered.find("Duration: 0:00:");
         ASSERT_NE(at, std::string::npos) << discovered;
         const int seconds = std::stoi(discovered.substr(at + 15, 2));
@@ -404,8 +365,8 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
     }
     const std::string mp3 = files[0].substr(files[0].size() - 4) == ".mp3" ? files[0] : files[1];
     const std::string ogg = mp3 == files[0] ? files[1] : files[0];
-    EXPECT_NE(run("ogginfo '" + ogg + "'").find("Playback length: 0m:0"), std::string::npos);
-    const std::string decoded = run("mpg123 -t '" + mp3 + "'");
+    EXPECT_NE(test::runCommand("ogginfo '" + ogg + "'").find("Playback length: 0m:0"), std::string::npos);
+    const std::string decoded = test::runCommand("mpg123 -t '" + mp3 + "'");
     EXPECT_NE(decoded.find("MPEG 1"), std::string::npos) << decoded;  // 128 kbit/s is MPEG-1
     EXPECT_EQ(decoded.find("error"), std::string::npos) << decoded;
 }

@@ -15,6 +15,7 @@
 #include "app/SettingsStore.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
+#include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -67,35 +68,6 @@ protected:
     std::unique_ptr<ChildProcess> launch(const std::string& folder) {
         return std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--headless"}, env.root());
     }
-    static std::size_t count(const std::string& text, const std::string& part) {
-        std::size_t n = 0;
-        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-            ++n;
-        }
-        return n;
-    }
-    static std::vector<std::string> recordingsUnder(const std::string& folder) {
-        std::vector<std::string> out;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-            if (entry.is_regular_file()) {
-                out.push_back(entry.path().string());
-            }
-        }
-        return out;
-    }
-    static std::string rows(const std::string& database) {
-        std::string out;
-        const std::string command = "sqlite3 '" + database + "' 'select count(*) from RecordInfo' 2>&1";
-        if (FILE* pipe = ::popen(command.c_str(), "r")) {
-            char buffer[128];
-            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-                out += buffer;
-            }
-            ::pclose(pipe);
-        }
-        return out;
-    }
 };
 
 TEST_F(ResilienceTest, AVanishedSoundServerEndsTheCallAndTheNextCallRecordsAfterItIsBack) {
@@ -118,21 +90,21 @@ TEST_F(ResilienceTest, AVanishedSoundServerEndsTheCallAndTheNextCallRecordsAfter
     server.stop();  // in the middle of the call
     ASSERT_TRUE(program->waitForOutput("input was lost", 10s)) << program->output();
     ASSERT_TRUE(program->waitForOutput("event 24 idle", 5s)) << program->output();
-    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 1u);
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u);
 
     std::this_thread::sleep_for(5s);
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(program->waitForOutput("input is back", 40s)) << program->output();
     ASSERT_TRUE(server.write(signals::tone(350, 2.0, 14000), true));
     ASSERT_TRUE(server.write(signals::silence(2.0), true));
-    for (int i = 0; i < 50 && count(program->output(), "event 24 idle") < 2; ++i) {
+    for (int i = 0; i < 50 && test::occurrences(program->output(), "event 24 idle") < 2; ++i) {
         ASSERT_TRUE(server.write(signals::silence(0.25), true));
     }
-    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 2u) << program->output();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u) << program->output();
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(5s), 0);
-    EXPECT_EQ(recordingsUnder(folder + "db").size(), 2u);
-    EXPECT_EQ(rows(folder + "Ambrin.od2"), "2\n");
+    EXPECT_EQ(test::filesUnder(folder + "db").size(), 2u);
+    EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), "2\n");
 }
 
 TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnceThereIsRoom) {
@@ -177,25 +149,25 @@ TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnc
     }
     ASSERT_TRUE(server.write(signals::speechLike(30.0, 2), false));
     ASSERT_TRUE(program->waitForOutput("event 24 idle", 20s)) << program->output();
-    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 1u) << program->output();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u) << program->output();
     for (int i = 0; i < 100 && program->errors().find("The disk is full") == std::string::npos; ++i) {
         std::this_thread::sleep_for(20ms);
     }
-    EXPECT_EQ(count(program->errors(), "The disk is full"), 1u) << program->errors();
-    EXPECT_EQ(count(program->errors(), "40 MB or less free"), 1u) << program->errors();
+    EXPECT_EQ(test::occurrences(program->errors(), "The disk is full"), 1u) << program->errors();
+    EXPECT_EQ(test::occurrences(program->errors(), "40 MB or less free"), 1u) << program->errors();
 
     // Room again: the next call records.
     ::unlink(filler.c_str());
     std::this_thread::sleep_for(1100ms);  // a new second, a new name
     ASSERT_TRUE(server.write(signals::silence(2.0), true));
     ASSERT_TRUE(server.write(signals::tone(300, 2.0, 14000), true));
-    for (int i = 0; i < 60 && count(program->output(), "event 33 recording-saved") < 2; ++i) {
+    for (int i = 0; i < 60 && test::occurrences(program->output(), "event 33 recording-saved") < 2; ++i) {
         ASSERT_TRUE(server.write(signals::silence(0.25), true));
     }
-    EXPECT_EQ(count(program->output(), "event 33 recording-saved"), 2u) << program->output() << program->errors();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u) << program->output() << program->errors();
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(5s), 0);
-    EXPECT_EQ(rows(folder + "Ambrin.od2"), "2\n");
+    EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), "2\n");
 }
 
 TEST_F(ResilienceTest, ADamagedDatabaseIsNamedAndLeftAsItIs) {
@@ -247,7 +219,7 @@ TEST_F(ResilienceTest, ACallCutByAKillIsRepairedAndStoredAtTheNextStart) {
         EXPECT_NE(next->output().find("was repaired and saved"), std::string::npos) << next->output();
         next->signal(SIGTERM);
         ASSERT_EQ(next->wait(5s), 0);
-        EXPECT_EQ(rows(folder + "Ambrin.od2"), std::to_string(calls) + "\n") << format;
+        EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), std::to_string(calls) + "\n") << format;
         std::this_thread::sleep_for(1100ms);
     }
     // Each kept its audio up to the last checkpoint at least.
@@ -261,7 +233,7 @@ TEST_F(ResilienceTest, ACallCutByAKillIsRepairedAndStoredAtTheNextStart) {
         }
         ::pclose(pipe);
     }
-    EXPECT_EQ(recordingsUnder(folder + "db").size(), 3u);
+    EXPECT_EQ(test::filesUnder(folder + "db").size(), 3u);
 }
 
 }  // namespace

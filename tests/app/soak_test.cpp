@@ -25,6 +25,7 @@
 #include "recorder/Recorder.h"
 #include "records/RecordingDuration.h"
 #include "support/AudioLine.h"
+#include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -36,14 +37,6 @@ using Clock = std::chrono::steady_clock;
 int envInt(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
-}
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++n;
-    }
-    return n;
 }
 
 long residentKiB(pid_t pid) {
@@ -151,7 +144,7 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
         std::this_thread::sleep_until(gapStarted + 1100ms);
         ASSERT_TRUE(fifo.write(signals::tone(300.0 + 40 * (i % 10), lengths[i], 12000)));
         // Silence until the call has ended and been stored.
-        for (int tries = 0; count(program.output(), "event 24 idle") < static_cast<std::size_t>(i + 1); ++tries) {
+        for (int tries = 0; test::occurrences(program.output(), "event 24 idle") < static_cast<std::size_t>(i + 1); ++tries) {
             ASSERT_LT(tries, 400) << "call " << i << " did not end:\n" << program.output().substr(program.output().size() > 2000 ? program.output().size() - 2000 : 0);
             ASSERT_TRUE(fifo.write(signals::silence(0.5)));
         }
