@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -25,7 +24,6 @@ constexpr std::uint64_t kTicksPerSecond = 14112000;
 constexpr std::uint64_t kTickLimit = static_cast<std::uint64_t>(INT_MAX) * kTicksPerSecond;
 
 constexpr std::size_t kHeaderSize = kMpegFrameHeaderSize;
-constexpr std::size_t kId3HeaderSize = 10;
 constexpr std::size_t kWindowSize = 64 * 1024;
 // Without frames the file is taken as 16 kbit/s: 2000 bytes a second.
 constexpr std::uint64_t kFallbackBytesPerSecond = 16000 / 8;
@@ -79,20 +77,16 @@ std::optional<MpegFrame> headerAt(WindowReader& reader, std::uint64_t offset) {
     return bytes != nullptr ? parseMpegFrameHeader(bytes) : std::nullopt;
 }
 
-// Where the audio starts: after any ID3v2 tags (10-byte header with "ID3", two version bytes
-// that are never 0xFF, flags, and a 28-bit size in four 7-bit bytes; a footer flag adds 10).
+// Where the audio starts: after any ID3v2 tags.
 std::uint64_t skipId3v2(WindowReader& reader) {
     std::uint64_t position = 0;
     for (;;) {
-        const unsigned char* h = reader.at(position, kId3HeaderSize);
-        if (h == nullptr || std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
-            ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0) {
+        const unsigned char* header = reader.at(position, kId3v2HeaderSize);
+        const auto length = header != nullptr ? id3v2TagLength(header) : std::nullopt;
+        if (!length) {
             return position;
         }
-        const std::uint64_t size = (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) |
-                                   (std::uint64_t{h[8]} << 7) | h[9];
-        const bool footer = (h[5] & 0x10) != 0;
-        position += kId3HeaderSize + size + (footer ? kId3HeaderSize : 0);
+        position += *length;
     }
 }
 

@@ -54,4 +54,15 @@ std::optional<MpegFrame> parseMpegFrameHeader(const unsigned char* b) {
     return frame;
 }
 
+std::optional<std::uint64_t> id3v2TagLength(const unsigned char* h) {
+    if (h[0] != 'I' || h[1] != 'D' || h[2] != '3' || h[3] == 0xFF || h[4] == 0xFF ||
+        ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t size =
+        (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) | (std::uint64_t{h[8]} << 7) | h[9];
+    const bool footer = (h[5] & 0x10) != 0;
+    return kId3v2HeaderSize + size + (footer ? kId3v2HeaderSize : 0);
+}
+
 }  // namespace ambrin

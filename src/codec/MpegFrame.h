@@ -26,4 +26,11 @@ inline constexpr std::size_t kMpegFrameHeaderSize = 4;
 // 0) have no length in their header and are not accepted, nor are reserved values.
 std::optional<MpegFrame> parseMpegFrameHeader(const unsigned char* bytes);
 
+inline constexpr std::size_t kId3v2HeaderSize = 10;
+
+// The whole length of an ID3v2 tag (header, body and footer) from its 10-byte header: "ID3",
+// two version bytes that are never 0xFF, flags, a 28-bit size in four 7-bit bytes; a footer flag
+// adds 10. Empty when the bytes are not such a header.
+std::optional<std::uint64_t> id3v2TagLength(const unsigned char* header);
+
 }  // namespace ambrin

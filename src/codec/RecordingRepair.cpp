@@ -409,7 +409,6 @@ std::optional<RepairPlan> planOgg(RecordingFile& file) {
 // ---- MPEG audio ----------------------------------------------------------------------------
 
 constexpr std::size_t kFrameHeaderSize = kMpegFrameHeaderSize;
-constexpr std::size_t kId3HeaderSize = 10;
 constexpr std::size_t kId3v1Size = 128;
 
 // The frame header at `offset`, when all of it lies before `end`.
@@ -419,19 +418,16 @@ std::optional<MpegFrame> frameAt(RecordingFile& file, std::uint64_t offset, std:
     return bytes != nullptr ? parseMpegFrameHeader(bytes) : std::nullopt;
 }
 
-// After any ID3v2 tags: "ID3", two version bytes that are never 0xFF, flags, a 28-bit size in
-// four 7-bit bytes; a footer flag adds 10.
+// Where the audio starts: after any ID3v2 tags.
 std::uint64_t skipId3v2(RecordingFile& file) {
     std::uint64_t position = 0;
     for (;;) {
-        const unsigned char* h = file.at(position, kId3HeaderSize);
-        if (h == nullptr || std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
-            ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0) {
+        const unsigned char* header = file.at(position, kId3v2HeaderSize);
+        const auto length = header != nullptr ? id3v2TagLength(header) : std::nullopt;
+        if (!length) {
             return position;
         }
-        const std::uint64_t size = (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) |
-                                   (std::uint64_t{h[8]} << 7) | h[9];
-        position += kId3HeaderSize + size + ((h[5] & 0x10) != 0 ? kId3HeaderSize : 0);
+        position += *length;
     }
 }
 

@@ -268,60 +268,43 @@ std::optional<Mixer::Sink> Mixer::defaultSink() {
     return result.sink;
 }
 
-bool Mixer::setSourcePort(const std::string& source, const std::string& port) {
+bool Mixer::change(const std::function<pa_operation*(pa_context*, SuccessCallback, void*)>& request) {
     if (!connect()) {
         return false;
     }
     pa_threaded_mainloop_lock(m_impl->loop);
     Completion completion{m_impl->loop};
-    const bool ok = m_impl->succeeded(
-        pa_context_set_source_port_by_name(m_impl->context, source.c_str(), port.c_str(), onSuccess, &completion),
-        completion.success);
+    const bool ok = m_impl->succeeded(request(m_impl->context, onSuccess, &completion), completion.success);
     pa_threaded_mainloop_unlock(m_impl->loop);
     return ok;
+}
+
+bool Mixer::setSourcePort(const std::string& source, const std::string& port) {
+    return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
+        return pa_context_set_source_port_by_name(context, source.c_str(), port.c_str(), done, data);
+    });
 }
 
 bool Mixer::setSourceVolume(const std::string& source, std::uint8_t channels, std::uint32_t volume) {
-    if (!connect()) {
-        return false;
-    }
     pa_cvolume levels;
     pa_cvolume_set(&levels, channels == 0 ? 1 : channels, volume);
-    pa_threaded_mainloop_lock(m_impl->loop);
-    Completion completion{m_impl->loop};
-    const bool ok = m_impl->succeeded(
-        pa_context_set_source_volume_by_name(m_impl->context, source.c_str(), &levels, onSuccess, &completion),
-        completion.success);
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ok;
+    return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
+        return pa_context_set_source_volume_by_name(context, source.c_str(), &levels, done, data);
+    });
 }
 
 bool Mixer::setSourceMute(const std::string& source, bool muted) {
-    if (!connect()) {
-        return false;
-    }
-    pa_threaded_mainloop_lock(m_impl->loop);
-    Completion completion{m_impl->loop};
-    const bool ok = m_impl->succeeded(
-        pa_context_set_source_mute_by_name(m_impl->context, source.c_str(), muted ? 1 : 0, onSuccess, &completion),
-        completion.success);
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ok;
+    return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
+        return pa_context_set_source_mute_by_name(context, source.c_str(), muted ? 1 : 0, done, data);
+    });
 }
 
 bool Mixer::setSinkVolume(const std::string& sink, std::uint8_t channels, std::uint32_t volume) {
-    if (!connect()) {
-        return false;
-    }
     pa_cvolume levels;
     pa_cvolume_set(&levels, channels == 0 ? 1 : channels, volume);
-    pa_threaded_mainloop_lock(m_impl->loop);
-    Completion completion{m_impl->loop};
-    const bool ok = m_impl->succeeded(
-        pa_context_set_sink_volume_by_name(m_impl->context, sink.c_str(), &levels, onSuccess, &completion),
-        completion.success);
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ok;
+    return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
+        return pa_context_set_sink_volume_by_name(context, sink.c_str(), &levels, done, data);
+    });
 }
 
 void Mixer::onChange(std::function<void()> notice) {

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+struct pa_context;
+struct pa_operation;
+
 namespace ambrin {
 
 // The sound server's mixer, through the PulseAudio client library: the default source's ports
@@ -61,6 +64,11 @@ public:
     void onChange(std::function<void()> notice);
 
 private:
+    // Sends one change to the server and waits for its answer: `request` issues it with the
+    // completion callback and its data. True when the server did it.
+    using SuccessCallback = void (*)(pa_context*, int, void*);
+    bool change(const std::function<pa_operation*(pa_context*, SuccessCallback, void*)>& request);
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
