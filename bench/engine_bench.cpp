@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "app/SettingsStore.h"
-#include "app/EngineParts.h"
+#include "core/SettingsStore.h"
+#include "core/EngineParts.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "codec/WavSink.h"
 #include "records/CallStorage.h"
 #include "records/RecordDatabase.h"

@@ -7,11 +7,11 @@
 #include <memory>
 #include <thread>
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/EngineController.h"
 #include "app/HeadlessWindow.h"
 #include "app/MenuCommands.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/DiskSpace.h"
 #include "platform/Folders.h"
 #include "platform/InstanceLock.h"

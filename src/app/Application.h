@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/EngineParts.h"
+#include "core/EngineParts.h"
 
 namespace ambrin {
 

@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
@@ -29,7 +29,7 @@ EngineController::EngineController(AppContext& context, EngineParts parts)
     }
     m_registry.registerObject(kPcmVolumeName, m_pcmVolume);
     m_context.registry = &m_registry;
-    m_context.controller = this;
+    m_context.events = this;
     if (m_context.settings != nullptr) {
         std::string folder;
         if (m_context.settings->readString(setting::kDatabasePath, folder) == kSettingsOk &&
@@ -63,8 +63,8 @@ EngineController::~EngineController() {
     m_infoWindow.reset();
     m_recorder.reset();
     m_registry.clear();
-    if (m_context.controller == this) {
-        m_context.controller = nullptr;
+    if (m_context.events == this) {
+        m_context.events = nullptr;
         m_context.registry = nullptr;
     }
 }

@@ -5,17 +5,16 @@
 #include <memory>
 #include <mutex>
 
-#include "app/EngineEvent.h"
-#include "app/EngineParts.h"
-#include "app/ObjectRegistry.h"
+#include "core/EngineEvent.h"
+#include "core/EngineParts.h"
+#include "core/EngineState.h"
+#include "core/ObjectRegistry.h"
 #include "platform/Semaphore.h"
 #include "platform/WorkerThread.h"
 
 namespace ambrin {
 
 class AppContext;
-
-enum class EngineState { Paused = 1, Playing = 2, Idle = 3, Recording = 4 };
 
 // The provider registered as "pcm_volume"; its only operation answers 1.
 class PcmVolumeProvider : public RegisteredObject {

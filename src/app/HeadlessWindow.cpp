@@ -1,10 +1,10 @@
 #include "app/HeadlessWindow.h"
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 #include "app/MenuCommands.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 namespace ambrin {
 
@@ -51,8 +51,8 @@ void HeadlessWindow::close() {
 }
 
 void HeadlessWindow::post(int code, int parameter) {
-    if (m_context.controller != nullptr) {
-        m_context.controller->postEvent(std::make_unique<EngineEvent>(code, parameter));
+    if (m_context.events != nullptr) {
+        m_context.events->postEvent(std::make_unique<EngineEvent>(code, parameter));
     }
 }
 
@@ -179,8 +179,8 @@ std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
 void HeadlessTray::onEvent(const EngineEvent& event) {
     if (event.code() == ev::kCloseWindows) {
         close();
-        if (m_context.controller != nullptr) {
-            m_context.controller->postEvent(std::make_unique<EngineEvent>(ev::kAcknowledge));
+        if (m_context.events != nullptr) {
+            m_context.events->postEvent(std::make_unique<EngineEvent>(ev::kAcknowledge));
         }
     }
 }

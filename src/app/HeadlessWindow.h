@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/EngineParts.h"
+#include "core/EngineParts.h"
 #include "platform/WindowEndpoint.h"
 
 namespace ambrin {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Application.h"
-#include "app/EngineParts.h"
+#include "core/EngineParts.h"
 
 namespace ambrin {
 

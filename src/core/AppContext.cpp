@@ -1,7 +1,7 @@
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 
 #include "platform/TextHelpers.h"
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 
 namespace ambrin {
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <memory>
 #include <mutex>
 #include <string>
 
@@ -11,7 +10,7 @@ struct CallRecord;
 class CallContentList;
 class SettingsStore;
 class ObjectRegistry;
-class EngineController;
+class EventSink;
 
 // The one shared application object. Created by the main thread at start-up and freed by
 // it last; every other object keeps a plain pointer to it. The pointers are set during
@@ -21,7 +20,7 @@ class AppContext {
 public:
     SettingsStore* settings = nullptr;      // owned by the start-up code
     ObjectRegistry* registry = nullptr;     // lives in the controller
-    EngineController* controller = nullptr; // set by the controller itself
+    EventSink* events = nullptr;            // where engine parts post; set by the controller
     std::string programFolder;              // ends in '/'
     CallContentList* callContents = nullptr;  // the stock call contents, owned by start-up
 

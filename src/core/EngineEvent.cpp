@@ -1,4 +1,4 @@
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 
 #include <cstdio>
 

@@ -110,7 +110,8 @@ public:
     std::string path;
 };
 
-// Whoever can take events: the engine controller.
+// Whoever can take events (the engine controller). Engine parts are handed one through the
+// AppContext and post to it; none of them knows the controller.
 class EventSink {
 public:
     virtual ~EventSink() = default;

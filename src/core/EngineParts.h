@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ObjectRegistry.h"
+#include "core/ObjectRegistry.h"
 
 namespace ambrin {
 

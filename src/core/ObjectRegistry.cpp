@@ -1,4 +1,4 @@
-#include "app/ObjectRegistry.h"
+#include "core/ObjectRegistry.h"
 
 namespace ambrin {
 

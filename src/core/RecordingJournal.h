@@ -10,7 +10,7 @@ class AppContext;
 // The recording in progress, named in a small file beside the database ("Ambrin.od2.recording"
 // in the installation folder) from the moment its file is created until it has been stored.
 // When the program dies in between, the next start finds the journal, repairs the file and
-// stores it as if the call had ended then.
+// stores it as if the call had ended then (records/InterruptedRecording).
 struct JournaledRecording {
     std::string path;      // the recording file
     std::string startKey;  // its start, "%d%02d%02d%02d%02d%02d"
@@ -23,11 +23,5 @@ std::string recordingJournalPath(const AppContext& context);
 bool writeRecordingJournal(const AppContext& context, const JournaledRecording& recording);
 void clearRecordingJournal(const AppContext& context);
 std::optional<JournaledRecording> readRecordingJournal(const AppContext& context);
-
-// At start-up, once the database is open: when a journal names a recording, the program ended
-// during it. Its file is repaired (what was fully written is kept) and stored as if the call
-// had ended then, unless a record of it exists already (the program ended after storing it).
-// The journal is removed. Returns the path of the call stored, or empty.
-std::string recoverInterruptedRecording(AppContext& context);
 
 }  // namespace ambrin

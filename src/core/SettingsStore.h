@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/SettingNames.h"
+#include "core/SettingNames.h"
 #include "platform/Registry.h"
 
 namespace ambrin {

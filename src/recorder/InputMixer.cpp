@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 
 namespace ambrin {
 

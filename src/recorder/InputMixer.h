@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/EngineParts.h"
+#include "core/EngineParts.h"
 #include "platform/Mixer.h"
 #include "recorder/LevelBlock.h"
 

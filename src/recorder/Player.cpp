@@ -4,15 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppContext.h"
-#include "app/EngineController.h"
+#include "core/AppContext.h"
+#include "core/EngineEvent.h"
 #include "codec/WavFileWriter.h"
 #include "platform/Folders.h"
 #include "platform/TextHelpers.h"
-#if __has_include("recorder/streaming/StreamingPlayer.h")
 #include "recorder/streaming/StreamingPlayer.h"
-#define AMBRIN_HAS_STREAMING 1
-#endif
 
 namespace ambrin {
 
@@ -35,14 +32,10 @@ ExtensionClass extensionClassOf(const std::string& path) {
     return ExtensionClass::Other;
 }
 
-#ifdef AMBRIN_HAS_STREAMING
 struct Player::Streaming {
     explicit Streaming(EventSink& events) : player(events) {}
     StreamingPlayer player;
 };
-#else
-struct Player::Streaming {};
-#endif
 
 Player::Player(AppContext& context) : m_context(context) {}
 
@@ -55,8 +48,8 @@ Player::~Player() {
 bool Player::streaming() const { return m_streaming != nullptr; }
 
 void Player::post(std::unique_ptr<EngineEvent> event) {
-    if (m_context.controller != nullptr) {
-        m_context.controller->postEvent(std::move(event));
+    if (m_context.events != nullptr) {
+        m_context.events->postEvent(std::move(event));
     }
 }
 
@@ -71,19 +64,15 @@ bool Player::open(const std::string& path) {
             m_class = ExtensionClass::Mpeg;  // played through the graph like any other file
             playable = temporary;
         } else {
-#ifdef AMBRIN_HAS_STREAMING
-            if (m_context.controller == nullptr) {
+            if (m_context.events == nullptr) {
                 return false;
             }
-            m_streaming = std::make_unique<Streaming>(*m_context.controller);
+            m_streaming = std::make_unique<Streaming>(*m_context.events);
             m_opened = m_streaming->player.open(path);
             if (!m_opened) {
                 m_streaming.reset();
             }
             return m_opened;
-#else
-            return false;
-#endif
         }
     }
     if (m_class == ExtensionClass::Other) {
@@ -105,12 +94,10 @@ void Player::play() {
     if (!m_opened) {
         return;
     }
-#ifdef AMBRIN_HAS_STREAMING
     if (m_streaming) {
         m_streaming->player.play();
         return;
     }
-#endif
     if (!m_graph->run()) {
         return;
     }
@@ -125,12 +112,10 @@ void Player::pause() {
     if (!m_opened) {
         return;
     }
-#ifdef AMBRIN_HAS_STREAMING
     if (m_streaming) {
         m_streaming->player.pause();
         return;
     }
-#endif
     m_graph->pause();
 }
 
@@ -138,13 +123,11 @@ void Player::stop() {
     if (!m_opened) {
         return;
     }
-#ifdef AMBRIN_HAS_STREAMING
     if (m_streaming) {
         m_streaming->player.stop();
         m_opened = false;
         return;
     }
-#endif
     stopMonitor();
     m_graph->stop();
     m_opened = false;
@@ -154,12 +137,10 @@ void Player::seek(int position) {
     if (!m_opened) {
         return;
     }
-#ifdef AMBRIN_HAS_STREAMING
     if (m_streaming) {
         m_streaming->player.seek(position);  // tenths of a second on this path
         return;
     }
-#endif
     m_graph->seek(position);
 }
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/EngineParts.h"
+#include "core/EngineParts.h"
 #include "platform/MediaGraph.h"
 #include "platform/WorkerThread.h"
 

@@ -7,16 +7,15 @@
 #include <cstdio>
 #include <new>
 
-#include "app/AppContext.h"
-#include "app/EngineController.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "codec/Mp3Library.h"
 #include "codec/Mp3Sink.h"
 #include "codec/OggSink.h"
 #include "codec/ResamplingSink.h"
 #include "codec/WavSink.h"
 #include "platform/DiskSpace.h"
-#include "records/RecordingJournal.h"
+#include "core/RecordingJournal.h"
 #include "recorder/InputMixer.h"
 
 namespace ambrin {
@@ -149,8 +148,8 @@ std::string Recorder::fileName() const {
 }
 
 void Recorder::post(std::unique_ptr<EngineEvent> event) {
-    if (m_context.controller != nullptr) {
-        m_context.controller->postEvent(std::move(event));
+    if (m_context.events != nullptr) {
+        m_context.events->postEvent(std::move(event));
     }
 }
 

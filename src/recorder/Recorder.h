@@ -8,8 +8,8 @@
 #include <mutex>
 #include <string>
 
-#include "app/EngineParts.h"
-#include "app/EngineEvent.h"
+#include "core/EngineParts.h"
+#include "core/EngineEvent.h"
 #include "codec/RecordingSink.h"
 #include "platform/Clock.h"
 #include "platform/WaveInput.h"

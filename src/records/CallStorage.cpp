@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "records/RecordDatabase.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 #include "records/RecordDatabase.h"
 
 namespace ambrin {

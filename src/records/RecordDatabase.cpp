@@ -8,8 +8,8 @@
 #include <thread>
 #include <variant>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "records/RecordLimits.h"
 
 namespace ambrin {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "platform/TextHelpers.h"
 #include "records/CallStorage.h"
 #include "records/RecordLimits.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 
 namespace ambrin {
 

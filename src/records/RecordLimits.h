@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 
 namespace ambrin {
 

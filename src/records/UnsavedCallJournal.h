@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 
 namespace ambrin {
 

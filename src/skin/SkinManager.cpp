@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"

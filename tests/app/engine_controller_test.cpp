@@ -5,8 +5,8 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "support/TestEnvironment.h"

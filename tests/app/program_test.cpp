@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "codec/WavReader.h"
 #include "platform/StringTable.h"
 #include "recorder/Recorder.h"

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
 #include "support/ProgramTools.h"

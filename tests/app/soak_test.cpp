@@ -21,7 +21,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "recorder/Recorder.h"
 #include "records/RecordingDuration.h"
 #include "support/AudioLine.h"

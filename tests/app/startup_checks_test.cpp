@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "app/Application.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/DiskSpace.h"
 #include "platform/Registry.h"
 #include "support/TestEnvironment.h"

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "codec/WavSink.h"
 #include "platform/Folders.h"
 #include "support/Signals.h"

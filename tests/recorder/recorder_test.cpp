@@ -8,8 +8,8 @@
 #include <mutex>
 #include <thread>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "support/AudioLine.h"
 
 namespace ambrin {

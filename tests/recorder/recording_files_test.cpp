@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "codec/WavReader.h"
 #include "platform/MessageBox.h"
 #include "recorder/Recorder.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "codec/WavSink.h"
-#include "records/CallRecord.h"
+#include "core/CallRecord.h"
 #include "records/RecordDatabase.h"
 #include "support/TestEnvironment.h"
 

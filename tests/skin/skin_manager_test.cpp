@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "SkinTestTools.h"
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "skin/SkinArchive.h"

@@ -2,7 +2,7 @@
 ambrin_test(skin_tests
     SOURCES skin/skin_reader_test.cpp skin/skin_archive_test.cpp skin/skin_manager_test.cpp
             skin/SkinTestTools.cpp
-    LIBS ambrin_skin ambrin_app PkgConfig::LIBZIP)
+    LIBS ambrin_skin PkgConfig::LIBZIP)
 
 # Bounded libFuzzer runs of the description reader and of tar and zip extraction. The
 # fuzzers bring their own sanitizers, so the sanitizer builds leave them out.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 
 namespace ambrin {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 
 namespace ambrin {
 

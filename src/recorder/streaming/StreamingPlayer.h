@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 
 namespace ambrin {
 

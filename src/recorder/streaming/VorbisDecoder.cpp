@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 #include "platform/StringIds.h"
 #include "platform/TextHelpers.h"
 #include "recorder/streaming/FileSource.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 #include "platform/StringIds.h"
 #include "recorder/streaming/StreamResult.h"
 #include "recorder/streaming/VorbisDecoder.h"

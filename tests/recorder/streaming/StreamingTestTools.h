@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/EngineEvent.h"
+#include "core/EngineEvent.h"
 #include "support/AudioLine.h"
 #include "support/TestEnvironment.h"
 
