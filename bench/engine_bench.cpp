@@ -79,7 +79,7 @@ void BM_EventRoundTrip(benchmark::State& state) {
     controller.start();
     long posted = 0;
     for (auto _ : state) {
-        controller.postEvent(std::make_unique<ambrin::EngineEvent>(ambrin::ev::kSettingsChanged));
+        controller.postEvent(std::make_unique<ambrin::EngineEvent>(ambrin::EventCode::SettingsChanged));
         ++posted;
         while (seen.load(std::memory_order_acquire) < posted) {
         }

@@ -158,7 +158,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
 
     SignalWatcher signals;
     signals.start([&controller](int) {
-        controller->postEvent(std::make_unique<EngineEvent>(ev::kQuit));
+        controller->postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
     });
     if (hooks.waitForExit) {
         hooks.waitForExit(*exitSemaphore);

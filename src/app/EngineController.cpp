@@ -117,9 +117,9 @@ void EngineController::start() {
     if (m_recorder &&
         !m_recorder->initialize(inputMode == 0 ? InputLine::Microphone : InputLine::Line)) {
         const std::string text =
-            loadString(str::kAudioInitFailed) + " [" + std::to_string(m_recorder->lastError()) + "]";
+            loadString(str::kAudioInitFailed) + " [" + std::to_string(static_cast<int>(m_recorder->lastError())) + "]";
         showMessage(text, kMbIconWarning, hasMainWindowOwner());
-        postEvent(std::make_unique<EngineEvent>(ev::kQuit));
+        postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
     }
 
     m_eventThread.start([this] { runEventThread(); });
@@ -139,10 +139,10 @@ void EngineController::start() {
             std::lock_guard lock(m_mixerMutex);
             m_mixer = std::move(mixer);
         }
-        postEvent(std::make_unique<EngineEvent>(ev::kGetPlaybackVolume));
-        postEvent(std::make_unique<EngineEvent>(ev::kGetRecordVolume));
+        postEvent(std::make_unique<EngineEvent>(EventCode::GetPlaybackVolume));
+        postEvent(std::make_unique<EngineEvent>(EventCode::GetRecordVolume));
     } else {
-        postEvent(std::make_unique<EngineEvent>(ev::kQuitAsk));
+        postEvent(std::make_unique<EngineEvent>(EventCode::QuitAsk));
     }
 
     if (m_context.settings != nullptr && m_mainWindow &&
@@ -159,7 +159,7 @@ void EngineController::start() {
     }
 
     if (m_context.settings != nullptr && !m_context.settings->boolOr(setting::kAutoVolume, false)) {
-        postEvent(std::make_unique<EngineEvent>(ev::kVolumeWizard));
+        postEvent(std::make_unique<EngineEvent>(EventCode::VolumeWizard));
     }
 }
 
@@ -190,39 +190,39 @@ void EngineController::runEventThread() {
 
 bool EngineController::dispatch(const EngineEvent& event) {
     switch (event.code()) {
-        case ev::kStop: stop(); break;
-        case ev::kPlay: play(); break;
-        case ev::kPause: pause(); break;
-        case ev::kRecord: record(); break;
-        case ev::kQuitAsk: return quit(true);
-        case ev::kQuit: return quit(false);
-        case ev::kHelp:
+        case EventCode::Stop: stop(); break;
+        case EventCode::Play: play(); break;
+        case EventCode::Pause: pause(); break;
+        case EventCode::Record: record(); break;
+        case EventCode::QuitAsk: return quit(true);
+        case EventCode::Quit: return quit(false);
+        case EventCode::Help:
             if (m_mainWindow) {
                 m_mainWindow->openManual();
             }
             break;
-        case ev::kSeek:
+        case EventCode::Seek:
             if ((state() == EngineState::Playing || state() == EngineState::Paused) && m_player) {
-                m_player->seek(event.parameter());
+                m_player->seek(event.parameter() * m_player->seekUnit());
             }
             break;
-        case ev::kGetPlaybackVolume:
+        case EventCode::GetPlaybackVolume:
             if (m_mainWindow) {
-                m_mainWindow->onEvent(EngineEvent(ev::kPlaybackVolume, playbackVolume()));
+                m_mainWindow->onEvent(EngineEvent(EventCode::PlaybackVolume, playbackVolume()));
             }
             break;
-        case ev::kSetPlaybackVolume: setPlaybackVolume(event.parameter()); break;
-        case ev::kGetRecordVolume:
+        case EventCode::SetPlaybackVolume: setPlaybackVolume(event.parameter()); break;
+        case EventCode::GetRecordVolume:
             if (m_mainWindow) {
-                m_mainWindow->onEvent(EngineEvent(ev::kRecordVolume, recordVolume()));
+                m_mainWindow->onEvent(EngineEvent(EventCode::RecordVolume, recordVolume()));
             }
             break;
-        case ev::kSetRecordVolume: setRecordVolume(event.parameter()); break;
-        case ev::kOpenWindow: broadcast(event); break;
-        case ev::kVolumeWizard: volumeWizard(); break;
-        case ev::kEndOfPlayback:
-        case ev::kPlaybackError: endOfPlayback(); break;
-        case ev::kFileOpened:
+        case EventCode::SetRecordVolume: setRecordVolume(event.parameter()); break;
+        case EventCode::OpenWindow: broadcast(event); break;
+        case EventCode::VolumeWizard: volumeWizard(); break;
+        case EventCode::EndOfPlayback:
+        case EventCode::PlaybackError: endOfPlayback(); break;
+        case EventCode::FileOpened:
             if (state() == EngineState::Playing) {
                 broadcast(event);
                 if (const auto* list = dynamic_cast<const EventListEvent*>(&event)) {
@@ -234,17 +234,17 @@ bool EngineController::dispatch(const EngineEvent& event) {
                 }
             }
             break;
-        case ev::kTime:
+        case EventCode::Time:
             if (state() == EngineState::Playing || state() == EngineState::Recording) {
                 broadcast(event);
             }
             break;
-        case ev::kSettingsChanged:
-        case ev::kRecordingSaved: broadcast(event); break;
-        case ev::kRecordingFailed: recordingFailed(); break;
-        case ev::kCaptureLost: captureLost(); break;
-        case ev::kCaptureBack: broadcast(TextEvent(ev::kInfoText, loadString(str::kAudioInputBack))); break;
-        case ev::kDiskLow: showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner()); break;
+        case EventCode::SettingsChanged:
+        case EventCode::RecordingSaved: broadcast(event); break;
+        case EventCode::RecordingFailed: recordingFailed(); break;
+        case EventCode::CaptureLost: captureLost(); break;
+        case EventCode::CaptureBack: broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputBack))); break;
+        case EventCode::DiskLow: showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner()); break;
         default: break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
     return false;
@@ -284,13 +284,13 @@ void EngineController::stop() {
             if (infoOpen) {
                 m_infoWindow->callSaved();
             }
-            broadcast(EngineEvent(ev::kRecordingSaved));
+            broadcast(EngineEvent(EventCode::RecordingSaved));
         } else if (infoOpen) {
             m_infoWindow->callDiscarded();
         }
     }
     if (setState(EngineState::Idle)) {
-        broadcast(EngineEvent(ev::kStateIdle));
+        broadcast(EngineEvent(EventCode::StateIdle));
     }
 }
 
@@ -319,7 +319,7 @@ void EngineController::play() {
     }
     m_player->play();
     if (setState(EngineState::Playing)) {
-        broadcast(EngineEvent(ev::kStatePlaying));
+        broadcast(EngineEvent(EventCode::StatePlaying));
     }
     sleep(kPlayHold);
 }
@@ -330,7 +330,7 @@ void EngineController::pause() {
     }
     m_player->pause();
     if (setState(EngineState::Paused)) {
-        broadcast(EngineEvent(ev::kStatePaused));
+        broadcast(EngineEvent(EventCode::StatePaused));
     }
 }
 
@@ -347,7 +347,7 @@ void EngineController::record() {
         return;
     }
     m_diskFullTold = false;
-    broadcast(EngineEvent(ev::kStateRecording));
+    broadcast(EngineEvent(EventCode::StateRecording));
     if (m_context.settings != nullptr && m_context.settings->boolOr(setting::kCallInformation, true)) {
         if (m_infoWindow) {
             m_infoWindow->open();
@@ -362,9 +362,9 @@ void EngineController::endOfPlayback() {
     }
     m_player.reset();
     if (setState(EngineState::Idle)) {
-        broadcast(EngineEvent(ev::kStateIdle));
+        broadcast(EngineEvent(EventCode::StateIdle));
     }
-    broadcast(EngineEvent(ev::kEndOfPlayback));
+    broadcast(EngineEvent(EventCode::EndOfPlayback));
 }
 
 void EngineController::volumeWizard() {
@@ -391,7 +391,7 @@ bool EngineController::quit(bool ask) {
     if (m_recorder) {
         m_recorder->close();
     }
-    broadcast(EngineEvent(ev::kCloseWindows));
+    broadcast(EngineEvent(EventCode::CloseWindows));
     if (m_exitSemaphore) {
         m_exitSemaphore->release();
     }
@@ -413,7 +413,7 @@ void EngineController::captureLost() {
     if (state() == EngineState::Recording) {
         stop();
     }
-    broadcast(TextEvent(ev::kInfoText, loadString(str::kAudioInputLost)));
+    broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputLost)));
 }
 
 bool EngineController::hasMainWindowOwner() const { return m_registry.contains(kMainWindowName); }

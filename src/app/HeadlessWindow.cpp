@@ -50,7 +50,7 @@ void HeadlessWindow::close() {
     endpoint.reset();  // joins the listener thread
 }
 
-void HeadlessWindow::post(int code, int parameter) {
+void HeadlessWindow::post(EventCode code, int parameter) {
     if (m_context.events != nullptr) {
         m_context.events->postEvent(std::make_unique<EngineEvent>(code, parameter));
     }
@@ -72,17 +72,17 @@ std::int64_t HeadlessWindow::onMessage(const WindowMessage& message) {
 void HeadlessWindow::onMenuCommand(int id, std::int64_t lParam) {
     switch (id) {
         case cmd::kExit:
-            post(lParam == kExitWithoutQuestion ? ev::kQuit : ev::kQuitAsk);
+            post(lParam == kExitWithoutQuestion ? EventCode::Quit : EventCode::QuitAsk);
             return;
         case cmd::kAutomatic:
         case cmd::kManual:
             if (m_context.settings != nullptr) {
                 m_context.settings->writeInt(setting::kRecordMode, id == cmd::kManual ? 1 : 0);
             }
-            post(ev::kSettingsChanged);
+            post(EventCode::SettingsChanged);
             return;
         case cmd::kVolumeWizard:
-            post(ev::kVolumeWizard);
+            post(EventCode::VolumeWizard);
             return;
         default: {
             const std::string_view action = menuCommandAction(id);
@@ -96,22 +96,22 @@ void HeadlessWindow::onMenuCommand(int id, std::int64_t lParam) {
 void HeadlessWindow::onAction(std::string_view name) {
     if (name == "Play") {
         if (!m_context.currentFile().empty()) {
-            post(ev::kPlay);
+            post(EventCode::Play);
         } else {
             consoleLine("ambrin: nothing to play");
         }
     } else if (name == "Pause") {
-        post(ev::kPause);
+        post(EventCode::Pause);
     } else if (name == "Stop") {
-        post(ev::kStop);
+        post(EventCode::Stop);
     } else if (name == "Record") {
-        post(ev::kRecord);
+        post(EventCode::Record);
     } else if (name == "Options") {
-        post(ev::kOpenWindow, 2);
+        post(EventCode::OpenWindow, 2);
     } else if (name == "RecordList") {
-        post(ev::kOpenWindow, 0);
+        post(EventCode::OpenWindow, 0);
     } else if (name == "Quit") {
-        post(ev::kQuitAsk);
+        post(EventCode::QuitAsk);
     } else if (name == "Help") {
         openManual();
     }
@@ -119,12 +119,12 @@ void HeadlessWindow::onAction(std::string_view name) {
 
 void HeadlessWindow::onEvent(const EngineEvent& event) {
     consoleLine("ambrin: event " + event.describe());
-    if (event.code() == ev::kCloseWindows) {
+    if (event.code() == EventCode::CloseWindows) {
         if (m_context.registry != nullptr) {
             m_context.registry->unregisterObject("MainWindow");
         }
         close();
-        post(ev::kAcknowledge);
+        post(EventCode::Acknowledge);
     }
 }
 
@@ -177,10 +177,10 @@ std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
 }
 
 void HeadlessTray::onEvent(const EngineEvent& event) {
-    if (event.code() == ev::kCloseWindows) {
+    if (event.code() == EventCode::CloseWindows) {
         close();
         if (m_context.events != nullptr) {
-            m_context.events->postEvent(std::make_unique<EngineEvent>(ev::kAcknowledge));
+            m_context.events->postEvent(std::make_unique<EngineEvent>(EventCode::Acknowledge));
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/EngineEvent.h"
 #include "core/EngineParts.h"
 #include "platform/WindowEndpoint.h"
 
@@ -42,7 +43,7 @@ public:
 
 private:
     std::int64_t onMessage(const WindowMessage& message);
-    void post(int code, int parameter = 0);
+    void post(EventCode code, int parameter = 0);
     void close();
 
     AppContext& m_context;

@@ -6,39 +6,39 @@ namespace ambrin {
 
 namespace {
 
-const char* nameOf(int code) {
+const char* nameOf(EventCode code) {
     switch (code) {
-        case ev::kStop: return "stop";
-        case ev::kPlay: return "play";
-        case ev::kPause: return "pause";
-        case ev::kRecord: return "record";
-        case ev::kQuitAsk: return "quit-asked";
-        case ev::kQuit: return "quit";
-        case ev::kHelp: return "help";
-        case ev::kCloseWindows: return "close-windows";
-        case ev::kSeek: return "seek";
-        case ev::kOpenWindow: return "open-window";
-        case ev::kVolumeWizard: return "volume-wizard";
-        case ev::kAcknowledge: return "acknowledge";
-        case ev::kEndOfPlayback: return "end-of-playback";
-        case ev::kFileOpened: return "file-opened";
-        case ev::kTime: return "time";
-        case ev::kStateIdle: return "idle";
-        case ev::kStatePaused: return "paused";
-        case ev::kStatePlaying: return "playing";
-        case ev::kStateRecording: return "recording";
-        case ev::kWarningText: return "warning";
-        case ev::kInfoText: return "info";
-        case ev::kPlaybackVolume: return "playback-volume";
-        case ev::kRecordVolume: return "record-volume";
-        case ev::kSettingsChanged: return "settings-changed";
-        case ev::kRecordingSaved: return "recording-saved";
-        case ev::kPlaybackError: return "playback-error";
-        case ev::kTimeScale: return "time-scale";
-        case ev::kRecordingFailed: return "recording-failed";
-        case ev::kCaptureLost: return "capture-lost";
-        case ev::kCaptureBack: return "capture-back";
-        case ev::kDiskLow: return "disk-low";
+        case EventCode::Stop: return "stop";
+        case EventCode::Play: return "play";
+        case EventCode::Pause: return "pause";
+        case EventCode::Record: return "record";
+        case EventCode::QuitAsk: return "quit-asked";
+        case EventCode::Quit: return "quit";
+        case EventCode::Help: return "help";
+        case EventCode::CloseWindows: return "close-windows";
+        case EventCode::Seek: return "seek";
+        case EventCode::OpenWindow: return "open-window";
+        case EventCode::VolumeWizard: return "volume-wizard";
+        case EventCode::Acknowledge: return "acknowledge";
+        case EventCode::EndOfPlayback: return "end-of-playback";
+        case EventCode::FileOpened: return "file-opened";
+        case EventCode::Time: return "time";
+        case EventCode::StateIdle: return "idle";
+        case EventCode::StatePaused: return "paused";
+        case EventCode::StatePlaying: return "playing";
+        case EventCode::StateRecording: return "recording";
+        case EventCode::WarningText: return "warning";
+        case EventCode::InfoText: return "info";
+        case EventCode::PlaybackVolume: return "playback-volume";
+        case EventCode::RecordVolume: return "record-volume";
+        case EventCode::SettingsChanged: return "settings-changed";
+        case EventCode::RecordingSaved: return "recording-saved";
+        case EventCode::PlaybackError: return "playback-error";
+        case EventCode::TimeScale: return "time-scale";
+        case EventCode::RecordingFailed: return "recording-failed";
+        case EventCode::CaptureLost: return "capture-lost";
+        case EventCode::CaptureBack: return "capture-back";
+        case EventCode::DiskLow: return "disk-low";
         default: return "event";
     }
 }
@@ -46,7 +46,7 @@ const char* nameOf(int code) {
 }  // namespace
 
 std::string EngineEvent::describe() const {
-    std::string line = std::to_string(m_code) + " " + nameOf(m_code);
+    std::string line = std::to_string(number(m_code)) + " " + nameOf(m_code);
     if (m_parameter != 0) {
         line += " " + std::to_string(m_parameter);
     }
@@ -55,7 +55,7 @@ std::string EngineEvent::describe() const {
 
 std::string TimeEvent::describe() const {
     char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%d time %d:%d:%d", code(), hours, minutes, seconds);
+    std::snprintf(buffer, sizeof buffer, "%d time %d:%d:%d", number(code()), hours, minutes, seconds);
     std::string line = buffer;
     if (totalSeconds > 0) {
         std::snprintf(buffer, sizeof buffer, " of %.1f", totalSeconds);

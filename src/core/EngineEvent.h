@@ -8,62 +8,65 @@
 namespace ambrin {
 
 // Codes of the engine's events: requests to the engine, notices from it, and broadcasts
-// to the windows.
-namespace ev {
-inline constexpr int kStop = 1;
-inline constexpr int kPlay = 2;
-inline constexpr int kPause = 3;
-inline constexpr int kRecord = 5;
-inline constexpr int kQuitAsk = 6;         // quit after the exit question
-inline constexpr int kQuit = 7;            // quit without a question
-inline constexpr int kHelp = 8;            // open the manual
-inline constexpr int kCloseWindows = 9;    // broadcast at quit
-inline constexpr int kSeek = 10;           // parameter: position
-inline constexpr int kGetPlaybackVolume = 11;
-inline constexpr int kSetPlaybackVolume = 12;  // parameter: percent
-inline constexpr int kGetRecordVolume = 13;
-inline constexpr int kSetRecordVolume = 14;    // parameter: percent
-inline constexpr int kNothing = 15;
-inline constexpr int kOpenWindow = 16;     // parameter: 0 record list, 2 options
-inline constexpr int kVolumeWizard = 17;
-inline constexpr int kAcknowledge = 20;    // windows answer the quit broadcast with it
-inline constexpr int kEndOfPlayback = 21;
-inline constexpr int kFileOpened = 22;     // a list of events
-inline constexpr int kTime = 23;           // hours, minutes, seconds (and total length)
-inline constexpr int kStateIdle = 24;
-inline constexpr int kStatePaused = 25;
-inline constexpr int kStatePlaying = 26;
-inline constexpr int kStateRecording = 27;
-inline constexpr int kWarningText = 28;    // a text
-inline constexpr int kInfoText = 29;       // a text
-inline constexpr int kPlaybackVolume = 30; // parameter: percent
-inline constexpr int kRecordVolume = 31;   // parameter: percent
-inline constexpr int kSettingsChanged = 32;
-inline constexpr int kRecordingSaved = 33;
-inline constexpr int kPlaybackError = 34;
-inline constexpr int kTimeScale = 35;
-// The recorder's reports of trouble, so that no call is lost without a word.
-inline constexpr int kRecordingFailed = 36;  // the recording file could not be written (disk full)
-inline constexpr int kCaptureLost = 37;      // the audio input went away; the recorder reconnects
-inline constexpr int kCaptureBack = 38;      // the audio input is back
-inline constexpr int kDiskLow = 39;          // the recordings' disk has 40 MiB or less free
-}  // namespace ev
+// to the windows. The numbers are the program's own; they leave it only in the headless
+// output, `--command` and the logs (number()).
+enum class EventCode : int {
+    Stop = 1,
+    Play = 2,
+    Pause = 3,
+    Record = 5,
+    QuitAsk = 6,         // quit after the exit question
+    Quit = 7,            // quit without a question
+    Help = 8,            // open the manual
+    CloseWindows = 9,    // broadcast at quit
+    Seek = 10,           // parameter: position
+    GetPlaybackVolume = 11,
+    SetPlaybackVolume = 12,  // parameter: percent
+    GetRecordVolume = 13,
+    SetRecordVolume = 14,    // parameter: percent
+    Nothing = 15,
+    OpenWindow = 16,     // parameter: 0 record list, 2 options
+    VolumeWizard = 17,
+    Acknowledge = 20,    // windows answer the quit broadcast with it
+    EndOfPlayback = 21,
+    FileOpened = 22,     // a list of events
+    Time = 23,           // hours, minutes, seconds (and total length)
+    StateIdle = 24,
+    StatePaused = 25,
+    StatePlaying = 26,
+    StateRecording = 27,
+    WarningText = 28,    // a text
+    InfoText = 29,       // a text
+    PlaybackVolume = 30, // parameter: percent
+    RecordVolume = 31,   // parameter: percent
+    SettingsChanged = 32,
+    RecordingSaved = 33,
+    PlaybackError = 34,
+    TimeScale = 35,
+    // The recorder's reports of trouble, so that no call is lost without a word.
+    RecordingFailed = 36,  // the recording file could not be written (disk full)
+    CaptureLost = 37,      // the audio input went away; the recorder reconnects
+    CaptureBack = 38,      // the audio input is back
+    DiskLow = 39,          // the recordings' disk has 40 MiB or less free
+};
+
+inline constexpr int number(EventCode code) { return static_cast<int>(code); }
 
 // One request or notice. Whoever posts an event gives up ownership; the event thread
 // deletes it after handling.
 class EngineEvent {
 public:
-    explicit EngineEvent(int code, std::int32_t parameter = 0) : m_code(code), m_parameter(parameter) {}
+    explicit EngineEvent(EventCode code, std::int32_t parameter = 0) : m_code(code), m_parameter(parameter) {}
     virtual ~EngineEvent() = default;
 
-    int code() const { return m_code; }
+    EventCode code() const { return m_code; }
     std::int32_t parameter() const { return m_parameter; }
 
     // One line for logs and the headless console, e.g. "27 recording" or "23 00:01:05".
     virtual std::string describe() const;
 
 private:
-    int m_code;
+    EventCode m_code;
     std::int32_t m_parameter;
 };
 
@@ -71,7 +74,7 @@ private:
 class TimeEvent : public EngineEvent {
 public:
     TimeEvent(int h, int m, int s, double total = -1.0)
-        : EngineEvent(ev::kTime), hours(h), minutes(m), seconds(s), totalSeconds(total) {}
+        : EngineEvent(EventCode::Time), hours(h), minutes(m), seconds(s), totalSeconds(total) {}
     std::string describe() const override;
 
     int hours;
@@ -83,7 +86,7 @@ public:
 // An event carrying a text (28 warning, 29 info, or a file path).
 class TextEvent : public EngineEvent {
 public:
-    TextEvent(int code, std::string value) : EngineEvent(code), text(std::move(value)) {}
+    TextEvent(EventCode code, std::string value) : EngineEvent(code), text(std::move(value)) {}
     std::string describe() const override;
 
     std::string text;
@@ -92,7 +95,7 @@ public:
 // An event carrying further events (22: the file-opened notice and what goes with it).
 class EventListEvent : public EngineEvent {
 public:
-    explicit EventListEvent(int code) : EngineEvent(code) {}
+    explicit EventListEvent(EventCode code) : EngineEvent(code) {}
     std::string describe() const override;
 
     std::vector<std::unique_ptr<EngineEvent>> events;
@@ -103,7 +106,7 @@ public:
 class FileOpenedEvent : public EventListEvent {
 public:
     FileOpenedEvent(double length, std::string file)
-        : EventListEvent(ev::kFileOpened), lengthSeconds(length), path(std::move(file)) {}
+        : EventListEvent(EventCode::FileOpened), lengthSeconds(length), path(std::move(file)) {}
     std::string describe() const override;
 
     double lengthSeconds;

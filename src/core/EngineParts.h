@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,13 +53,24 @@ public:
 // The input line the recorder listens on (mixer component types).
 enum class InputLine { Microphone = 0x1003, Line = 0x1002 };
 
+// Result codes of opening the capture device.
+enum class CaptureError : int {
+    None = 0,
+    ThreadFailed = 29,
+    OpenFailed = 30,
+    BlockFailed = 31,
+    QueueFirstFailed = 34,
+    QueueSecondFailed = 35,
+    StartFailed = 36,
+};
+
 // The recorder: keeps the input open from start-up to quit, and writes recordings.
 class RecorderInterface {
 public:
     virtual ~RecorderInterface() = default;
     // Opens the input. False with lastError() set when it cannot.
     virtual bool initialize(InputLine line) = 0;
-    virtual int lastError() const = 0;
+    virtual CaptureError lastError() const = 0;
     // Starts a recording file; false when it cannot be created.
     virtual bool startRecording() = 0;
     // Ends the recording in progress and closes its file.
@@ -69,6 +81,9 @@ public:
     virtual void close() = 0;
 };
 
+// Tenths of a second: the positions of the streaming playback path.
+using Tenths = std::chrono::duration<std::int64_t, std::deci>;
+
 // The player of one file; exists only while a file is open for playback.
 class PlayerInterface {
 public:
@@ -77,7 +92,10 @@ public:
     virtual void play() = 0;
     virtual void pause() = 0;
     virtual void stop() = 0;
-    virtual void seek(int position) = 0;
+    virtual void seek(std::chrono::milliseconds position) = 0;
+    // The unit of the positions the main window sends with the seek event: whole seconds on
+    // the media-graph path, the time scale of the stream information (tenths) when streaming.
+    virtual std::chrono::milliseconds seekUnit() const = 0;
 };
 
 // Playback and recording volumes in percent; -1 when there is no control.

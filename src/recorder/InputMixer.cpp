@@ -29,24 +29,24 @@ InputMixer::InputMixer(AppContext& context, MainWindowInterface* noticeWindow) {
 
 InputMixer::~InputMixer() { m_mixer.onChange({}); }
 
-int InputMixer::selectInputSource(InputLine line) {
+MixerResult InputMixer::selectInputSource(InputLine line) {
     Mixer mixer;
     return selectInputSource(mixer, line);
 }
 
-int InputMixer::selectInputSource(Mixer& mixer, InputLine line) {
+MixerResult InputMixer::selectInputSource(Mixer& mixer, InputLine line) {
     if (!mixer.connect()) {
-        return kMixerNoServer;
+        return MixerResult::NoServer;
     }
     const auto source = mixer.defaultSource();
     if (!source) {
-        return kMixerNoSource;
+        return MixerResult::NoSource;
     }
     if (source->muted) {
         mixer.setSourceMute(source->name, false);
     }
     if (source->ports.empty()) {
-        return kMixerNoPorts;
+        return MixerResult::NoPorts;
     }
     // When several inputs are of the wanted kind, the last one wins.
     const Mixer::Port* wanted = nullptr;
@@ -56,12 +56,12 @@ int InputMixer::selectInputSource(Mixer& mixer, InputLine line) {
         }
     }
     if (wanted == nullptr) {
-        return kMixerNoSuchInput;
+        return MixerResult::NoSuchInput;
     }
     if (wanted->name != source->activePort && !mixer.setSourcePort(source->name, wanted->name)) {
-        return kMixerSetFailed;
+        return MixerResult::SetFailed;
     }
-    return 0;
+    return MixerResult::Done;
 }
 
 bool InputMixer::hasInputSource(InputLine line) {

@@ -13,12 +13,15 @@ namespace ambrin {
 
 class AppContext;
 
-// Result codes of selecting the input source (0 is success).
-inline constexpr int kMixerNoServer = 37;   // the sound server cannot be reached
-inline constexpr int kMixerNoSource = 38;   // there is no default source to record from
-inline constexpr int kMixerNoPorts = 40;    // the source offers no choice of input
-inline constexpr int kMixerNoSuchInput = 41;  // no input of the wanted kind
-inline constexpr int kMixerSetFailed = 42;  // the server refused the change
+// Result codes of selecting the input source.
+enum class MixerResult : int {
+    Done = 0,
+    NoServer = 37,     // the sound server cannot be reached
+    NoSource = 38,     // there is no default source to record from
+    NoPorts = 40,      // the source offers no choice of input
+    NoSuchInput = 41,  // no input of the wanted kind
+    SetFailed = 42,    // the server refused the change
+};
 
 // The recording input (microphone or line input of the default source), its volume and mute,
 // and the playback volume of the default sink, in percent. Volumes read -1 and writes do
@@ -33,8 +36,8 @@ public:
     ~InputMixer() override;
 
     // Makes the wanted input the one the default source records, and un-mutes the source.
-    static int selectInputSource(InputLine line);
-    static int selectInputSource(Mixer& mixer, InputLine line);
+    static MixerResult selectInputSource(InputLine line);
+    static MixerResult selectInputSource(Mixer& mixer, InputLine line);
     // True when the default source offers an input of that kind.
     static bool hasInputSource(InputLine line);
 

@@ -133,15 +133,22 @@ void Player::stop() {
     m_opened = false;
 }
 
-void Player::seek(int position) {
+void Player::seek(std::chrono::milliseconds position) {
     if (!m_opened) {
         return;
     }
     if (m_streaming) {
-        m_streaming->player.seek(position);  // tenths of a second on this path
+        m_streaming->player.seek(std::chrono::duration_cast<Tenths>(position));
         return;
     }
-    m_graph->seek(position);
+    m_graph->seek(std::chrono::duration<double>(position).count());
+}
+
+std::chrono::milliseconds Player::seekUnit() const {
+    if (m_streaming) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Tenths(1));
+    }
+    return std::chrono::seconds(1);
 }
 
 void Player::stopMonitor() {
@@ -168,7 +175,7 @@ void Player::monitor() {
         }
         if (event != MediaGraph::Event::None) {
             // The end, or an error the graph cannot go on from: either way the file is done.
-            post(std::make_unique<EngineEvent>(ev::kEndOfPlayback));
+            post(std::make_unique<EngineEvent>(EventCode::EndOfPlayback));
             break;
         }
     }

@@ -31,7 +31,8 @@ public:
     void play() override;
     void pause() override;
     void stop() override;
-    void seek(int position) override;
+    void seek(std::chrono::milliseconds position) override;
+    std::chrono::milliseconds seekUnit() const override;
 
     bool opened() const { return m_opened; }
     ExtensionClass extensionClass() const { return m_class; }

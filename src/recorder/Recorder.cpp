@@ -94,22 +94,22 @@ bool Recorder::initialize(InputLine line) {
     InputMixer::selectInputSource(line);
     {
         std::lock_guard lock(m_openMutex);
-        m_openResult = -1;
+        m_openResult.reset();
     }
     if (!m_thread.isRunning() && !m_thread.start([this] { captureLoop(); })) {
         std::lock_guard lock(m_lock);
         m_sink.reset();
-        m_lastError.store(kCaptureThreadFailed, std::memory_order_release);
+        m_lastError.store(CaptureError::ThreadFailed, std::memory_order_release);
         return false;
     }
-    int result = 0;
+    CaptureError result = CaptureError::None;
     {
         std::unique_lock lock(m_openMutex);
-        m_opened.wait(lock, [this] { return m_openResult >= 0; });
-        result = m_openResult;
+        m_opened.wait(lock, [this] { return m_openResult.has_value(); });
+        result = *m_openResult;
     }
     m_lastError.store(result, std::memory_order_release);
-    if (result != 0) {
+    if (result != CaptureError::None) {
         m_thread.wait();
         return false;
     }
@@ -153,7 +153,7 @@ void Recorder::post(std::unique_ptr<EngineEvent> event) {
     }
 }
 
-int Recorder::openDevice(bool initial) {
+CaptureError Recorder::openDevice(bool initial) {
     std::string why;
     if (!m_device.open(kSampleRate, &why)) {
         if (initial) {
@@ -162,7 +162,7 @@ int Recorder::openDevice(bool initial) {
         m_device.close();
         std::lock_guard lock(m_openMutex);
         m_failure = why;
-        return kCaptureOpenFailed;
+        return CaptureError::OpenFailed;
     }
     if (initial) {
         m_state.store(CaptureState::Running, std::memory_order_release);
@@ -172,7 +172,7 @@ int Recorder::openDevice(bool initial) {
         if (!m_block) {
             m_state.store(CaptureState::Stopping, std::memory_order_release);
             m_device.close();
-            return kCaptureBlockFailed;
+            return CaptureError::BlockFailed;
         }
     }
     for (int i = 0; i < 2; ++i) {
@@ -193,19 +193,19 @@ int Recorder::openDevice(bool initial) {
         m_device.close();
         std::lock_guard lock(m_openMutex);
         m_failure = why;
-        return kCaptureStartFailed;
+        return CaptureError::StartFailed;
     }
-    return 0;
+    return CaptureError::None;
 }
 
 void Recorder::captureLoop() {
-    const int result = openDevice(true);
+    const CaptureError result = openDevice(true);
     {
         std::lock_guard lock(m_openMutex);
         m_openResult = result;
     }
     m_opened.notify_all();
-    if (result != 0) {
+    if (result != CaptureError::None) {
         return;
     }
     for (;;) {
@@ -224,7 +224,7 @@ void Recorder::captureLoop() {
             std::lock_guard lock(m_openMutex);
             m_failure = m_device.failure();
         }
-        post(std::make_unique<EngineEvent>(ev::kCaptureLost));
+        post(std::make_unique<EngineEvent>(EventCode::CaptureLost));
         auto delay = std::chrono::seconds(1);
         bool back = false;
         while (!back) {
@@ -233,10 +233,10 @@ void Recorder::captureLoop() {
                 return;
             }
             delay = std::min(delay * 2, kLongestReconnectDelay);
-            back = openDevice(false) == 0;
+            back = openDevice(false) == CaptureError::None;
         }
         InputMixer::selectInputSource(m_input);
-        post(std::make_unique<EngineEvent>(ev::kCaptureBack));
+        post(std::make_unique<EngineEvent>(EventCode::CaptureBack));
     }
     m_state.store(CaptureState::Stopping, std::memory_order_release);
 }
@@ -257,7 +257,7 @@ void Recorder::checkDiskSpace() {
     }
     if (*free <= kDiskLowBytes && !m_diskLowReported) {
         m_diskLowReported = true;
-        post(std::make_unique<EngineEvent>(ev::kDiskLow));
+        post(std::make_unique<EngineEvent>(EventCode::DiskLow));
     } else if (*free > kDiskLowBytes) {
         m_diskLowReported = false;  // warn again should it fall once more
     }
@@ -277,7 +277,7 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
                 // The file cannot take more (disk full): what it holds is ended and stored by
                 // the event thread; nothing more is written into it.
                 m_sinkFailed = true;
-                post(std::make_unique<EngineEvent>(ev::kRecordingFailed));
+                post(std::make_unique<EngineEvent>(EventCode::RecordingFailed));
             }
         } else if (!m_sink) {
             m_preRoll.push(buffer.data, buffer.bytesRecorded);
@@ -305,11 +305,11 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
                                              verdict.elapsed->seconds, 0.0));
         }
         if (verdict.stopRequest) {
-            post(std::make_unique<EngineEvent>(ev::kStop));
+            post(std::make_unique<EngineEvent>(EventCode::Stop));
         }
         if (verdict.startRequest && !m_sink) {
             m_preRoll.markTrigger();
-            post(std::make_unique<EngineEvent>(ev::kRecord));
+            post(std::make_unique<EngineEvent>(EventCode::Record));
         }
     }
     if (stopping) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "core/EngineParts.h"
@@ -58,14 +59,6 @@ std::string dayFolderFor(const std::string& databaseFolder, const SystemTime& st
 std::string recordingFileName(const std::string& dayFolder, const std::string& userName,
                               const SystemTime& start, int recordFormat);
 
-// Result codes of opening the capture device (0 is success).
-inline constexpr int kCaptureThreadFailed = 29;
-inline constexpr int kCaptureOpenFailed = 30;
-inline constexpr int kCaptureBlockFailed = 31;
-inline constexpr int kCaptureQueueFirstFailed = 34;
-inline constexpr int kCaptureQueueSecondFailed = 35;
-inline constexpr int kCaptureStartFailed = 36;
-
 // Keeps the sound card's input open from start-up to shutdown and captures it without a
 // pause, whether or not a call is being recorded. Every captured buffer goes, in this
 // order, to the current RecordingSink (only while a recording runs), to the LevelBlock, and
@@ -90,7 +83,7 @@ public:
 
     // Opens the device on the capture thread and starts capturing. False with lastError().
     bool initialize(InputLine line) override;
-    int lastError() const override { return m_lastError.load(std::memory_order_acquire); }
+    CaptureError lastError() const override { return m_lastError.load(std::memory_order_acquire); }
     bool startRecording() override;
     void stopRecording() override;
     void close() override { stopCapture(); }
@@ -127,7 +120,7 @@ public:
 
 private:
     void captureLoop();
-    int openDevice(bool initial);
+    CaptureError openDevice(bool initial);
     // Waits before the next reconnection attempt; false when the capture is to stop.
     bool waitBeforeReconnecting(std::chrono::seconds delay);
     void checkDiskSpace();
@@ -154,10 +147,10 @@ private:
     // Open's wait for the capture thread's verdict.
     mutable std::mutex m_openMutex;  // guards m_openResult and m_failure
     std::condition_variable m_opened;
-    int m_openResult = -1;
+    std::optional<CaptureError> m_openResult;
     std::string m_failure;
 
-    std::atomic<int> m_lastError{0};
+    std::atomic<CaptureError> m_lastError{CaptureError::None};
     std::atomic<std::uint64_t> m_capturedBytes{0};
     // Detection settings, read at open and when the options change; the capture thread reads
     // them without a lock.

@@ -71,8 +71,8 @@ public:
         return true;
     }
     void onEvent(const EngineEvent& event) override {
-        std::string entry = "window " + std::to_string(event.code());
-        if (event.code() == ev::kPlaybackVolume || event.code() == ev::kRecordVolume) {
+        std::string entry = "window " + std::to_string(number(event.code()));
+        if (event.code() == EventCode::PlaybackVolume || event.code() == EventCode::RecordVolume) {
             entry += "=" + std::to_string(event.parameter());
         }
         m_journal.add(entry);
@@ -91,7 +91,7 @@ class FakeTray : public TrayWindowInterface {
 public:
     explicit FakeTray(Journal& journal) : m_journal(journal) {}
     bool start() override { return true; }
-    void onEvent(const EngineEvent& event) override { m_journal.add("tray " + std::to_string(event.code())); }
+    void onEvent(const EngineEvent& event) override { m_journal.add("tray " + std::to_string(number(event.code()))); }
 
 private:
     Journal& m_journal;
@@ -104,7 +104,7 @@ public:
         m_journal.add(line == InputLine::Microphone ? "recorder init microphone" : "recorder init line");
         return m_behaviour.recorderInitializes;
     }
-    int lastError() const override { return 30; }
+    CaptureError lastError() const override { return CaptureError::OpenFailed; }
     bool startRecording() override {
         m_journal.add("recorder start");
         return m_behaviour.recordingStarts;
@@ -129,7 +129,10 @@ public:
     void play() override { m_journal.add("player play"); }
     void pause() override { m_journal.add("player pause"); }
     void stop() override { m_journal.add("player stop"); }
-    void seek(int position) override { m_journal.add("player seek " + std::to_string(position)); }
+    void seek(std::chrono::milliseconds position) override {
+        m_journal.add("player seek " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(position).count()));
+    }
+    std::chrono::milliseconds seekUnit() const override { return std::chrono::seconds(1); }
 
 private:
     Journal& m_journal;
@@ -207,12 +210,12 @@ protected:
         journal.clear();
     }
 
-    void post(int code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
+    void post(EventCode code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
 
     // Waits until every event posted so far has been handled: event 32 is always broadcast.
     void settle() {
         const size_t seen = journal.count("tray 32");
-        post(ev::kSettingsChanged);
+        post(EventCode::SettingsChanged);
         ASSERT_TRUE(journal.waitFor("tray 32", seen + 1));
     }
 
@@ -240,9 +243,9 @@ protected:
 
 TEST_F(EngineControllerTest, RecordingStartsAndStopsWithBroadcastsInOrder) {
     startController();
-    post(ev::kRecord);
-    post(ev::kStop);
-    post(ev::kStop);  // a surplus stop is harmless
+    post(EventCode::Record);
+    post(EventCode::Stop);
+    post(EventCode::Stop);  // a surplus stop is harmless
     settle();
     EXPECT_EQ(windowEvents(), (Strings{"27", "33", "24"}));
     EXPECT_EQ(journal.count("tray 27"), 1u);  // the tray sees every broadcast too
@@ -254,8 +257,8 @@ TEST_F(EngineControllerTest, RecordingStartsAndStopsWithBroadcastsInOrder) {
 TEST_F(EngineControllerTest, ARecordingThatIsNotStoredBroadcastsOnlyIdle) {
     behaviour.storeSucceeds = false;
     startController();
-    post(ev::kRecord);
-    post(ev::kStop);
+    post(EventCode::Record);
+    post(EventCode::Stop);
     settle();
     EXPECT_EQ(windowEvents(), (Strings{"27", "24"}));
 }
@@ -263,7 +266,7 @@ TEST_F(EngineControllerTest, ARecordingThatIsNotStoredBroadcastsOnlyIdle) {
 TEST_F(EngineControllerTest, AFailedStartWarnsAndStaysIdleWithoutBroadcast) {
     behaviour.recordingStarts = false;
     startController();
-    post(ev::kRecord);
+    post(EventCode::Record);
     settle();
     EXPECT_EQ(windowEvents(), Strings{});
     EXPECT_EQ(controller->state(), EngineState::Idle);
@@ -272,31 +275,31 @@ TEST_F(EngineControllerTest, AFailedStartWarnsAndStaysIdleWithoutBroadcast) {
 
 TEST_F(EngineControllerTest, PlayPauseResumeAndStopFollowTheStateTable) {
     startController();
-    post(ev::kPlay);
+    post(EventCode::Play);
     settle();
     EXPECT_EQ(controller->state(), EngineState::Playing);
     EXPECT_EQ(context.currentFile(), "/calls/a.wav");
     EXPECT_EQ(journal.count("sleep 500"), 1u);  // Play holds the engine lock a little longer
 
-    post(ev::kRecord);  // refused while playing
-    post(ev::kPause);
+    post(EventCode::Record);  // refused while playing
+    post(EventCode::Pause);
     settle();
     EXPECT_EQ(controller->state(), EngineState::Paused);
     EXPECT_EQ(journal.count("recorder start"), 0u);
 
-    post(ev::kStop);  // from Paused: Idle, but the player stays open
+    post(EventCode::Stop);  // from Paused: Idle, but the player stays open
     settle();
     EXPECT_EQ(controller->state(), EngineState::Idle);
     EXPECT_EQ(journal.count("player stop"), 0u);
 
-    post(ev::kPlay);  // resumes the same player
+    post(EventCode::Play);  // resumes the same player
     settle();
     EXPECT_EQ(journal.count("player open /calls/a.wav"), 1u);
     EXPECT_EQ(journal.count("player play"), 2u);
 
-    post(ev::kSeek, 42);
-    post(ev::kStop);  // from Playing: the player is stopped and freed
-    post(ev::kSeek, 7);  // no player any more
+    post(EventCode::Seek, 42);
+    post(EventCode::Stop);  // from Playing: the player is stopped and freed
+    post(EventCode::Seek, 7);  // no player any more
     settle();
     EXPECT_EQ(journal.count("player seek 42"), 1u);
     EXPECT_EQ(journal.count("player seek 7"), 0u);
@@ -306,12 +309,12 @@ TEST_F(EngineControllerTest, PlayPauseResumeAndStopFollowTheStateTable) {
 
 TEST_F(EngineControllerTest, RecordWhilePausedRecordsAndPlayWhileRecordingWaits) {
     startController();
-    post(ev::kPlay);
-    post(ev::kPause);
-    post(ev::kRecord);
+    post(EventCode::Play);
+    post(EventCode::Pause);
+    post(EventCode::Record);
     settle();
     EXPECT_EQ(controller->state(), EngineState::Recording);
-    post(ev::kPlay);  // would leave the recording running unseen
+    post(EventCode::Play);  // would leave the recording running unseen
     settle();
     EXPECT_EQ(controller->state(), EngineState::Recording);
     EXPECT_EQ(journal.count("player play"), 1u);
@@ -321,7 +324,7 @@ TEST_F(EngineControllerTest, RecordWhilePausedRecordsAndPlayWhileRecordingWaits)
 TEST_F(EngineControllerTest, AFileThatDoesNotOpenIsNotPlayed) {
     behaviour.playerOpens = false;
     startController();
-    post(ev::kPlay);
+    post(EventCode::Play);
     settle();
     EXPECT_EQ(controller->state(), EngineState::Idle);
     EXPECT_EQ(journal.count("player freed"), 1u);
@@ -330,8 +333,8 @@ TEST_F(EngineControllerTest, AFileThatDoesNotOpenIsNotPlayed) {
 
 TEST_F(EngineControllerTest, EndOfPlaybackReturnsToIdleThenTellsTheWindows) {
     startController();
-    post(ev::kPlay);
-    post(ev::kEndOfPlayback);
+    post(EventCode::Play);
+    post(EventCode::EndOfPlayback);
     settle();
     EXPECT_EQ(windowEvents(), (Strings{"26", "24", "21"}));
     EXPECT_EQ(journal.count("player freed"), 1u);
@@ -340,16 +343,16 @@ TEST_F(EngineControllerTest, EndOfPlaybackReturnsToIdleThenTellsTheWindows) {
 TEST_F(EngineControllerTest, TimeAndFileNoticesPassOnlyInTheRightStates) {
     startController();
     controller->postEvent(std::make_unique<TimeEvent>(0, 0, 1));  // Idle: dropped
-    auto opened = std::make_unique<EventListEvent>(ev::kFileOpened);
-    opened->events.push_back(std::make_unique<TextEvent>(ev::kInfoText, "a.wav"));
+    auto opened = std::make_unique<EventListEvent>(EventCode::FileOpened);
+    opened->events.push_back(std::make_unique<TextEvent>(EventCode::InfoText, "a.wav"));
     controller->postEvent(std::move(opened));  // Idle: dropped
-    post(ev::kRecord);
+    post(EventCode::Record);
     controller->postEvent(std::make_unique<TimeEvent>(0, 0, 1));
     controller->postEvent(nullptr);  // a null event is deleted without action
-    post(ev::kStop);
-    post(ev::kPlay);
-    opened = std::make_unique<EventListEvent>(ev::kFileOpened);
-    opened->events.push_back(std::make_unique<TextEvent>(ev::kInfoText, "a.wav"));
+    post(EventCode::Stop);
+    post(EventCode::Play);
+    opened = std::make_unique<EventListEvent>(EventCode::FileOpened);
+    opened->events.push_back(std::make_unique<TextEvent>(EventCode::InfoText, "a.wav"));
     opened->events.push_back(std::make_unique<TimeEvent>(0, 0, 0, 10.0));
     controller->postEvent(std::move(opened));
     settle();
@@ -358,11 +361,11 @@ TEST_F(EngineControllerTest, TimeAndFileNoticesPassOnlyInTheRightStates) {
 
 TEST_F(EngineControllerTest, AQuitAnsweredNoChangesNothing) {
     startController();
-    post(ev::kRecord);
+    post(EventCode::Record);
     settle();
     nextAnswer = kIdNo;
-    post(ev::kQuitAsk);
-    post(ev::kStop);
+    post(EventCode::QuitAsk);
+    post(EventCode::Stop);
     settle();
     EXPECT_EQ(journal.count("message Do you want to exit?"), 1u);
     EXPECT_TRUE(controller->eventThreadRunning());
@@ -374,8 +377,8 @@ TEST_F(EngineControllerTest, AQuitAnsweredNoChangesNothing) {
 
 TEST_F(EngineControllerTest, QuitStopsClosesBroadcastsAndReleasesTheExit) {
     startController();
-    post(ev::kRecord);
-    post(ev::kQuit);  // no question
+    post(EventCode::Record);
+    post(EventCode::Quit);  // no question
     ASSERT_TRUE(exitSemaphore->tryAcquireFor(std::chrono::seconds(10)));
     const auto entries = journal.entries();
     const auto at = [&](const std::string& entry) {
@@ -388,9 +391,9 @@ TEST_F(EngineControllerTest, QuitStopsClosesBroadcastsAndReleasesTheExit) {
 
     // Events posted after the event thread ended stay queued and are freed with the queue.
     for (int i = 0; i < 3; ++i) {
-        controller->postEvent(std::make_unique<TextEvent>(ev::kWarningText, std::string(100, 'x')));
+        controller->postEvent(std::make_unique<TextEvent>(EventCode::WarningText, std::string(100, 'x')));
     }
-    post(ev::kQuitAsk);
+    post(EventCode::QuitAsk);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(controller->eventThreadRunning());
     EXPECT_EQ(controller->queuedEvents(), 4u);
@@ -466,7 +469,7 @@ TEST_F(EngineControllerTest, ManyProducersEveryEventHandledOnce) {
     for (int p = 0; p < kProducers; ++p) {
         producers.emplace_back([&] {
             for (int i = 0; i < kEach; ++i) {
-                post(ev::kOpenWindow, 2);
+                post(EventCode::OpenWindow, 2);
             }
         });
     }

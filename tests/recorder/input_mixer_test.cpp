@@ -92,7 +92,7 @@ TEST_F(InputMixerTest, VolumesOfTheDefaultSourceAndSink) {
 TEST_F(InputMixerTest, SourceIsUnmutedAndAPipeSourceHasNoInputsToChoose) {
     ASSERT_TRUE(line.available());
     ASSERT_EQ(pactl("set-source-mute pipesrc 1"), 0);
-    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Line), kMixerNoPorts);
+    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Line), MixerResult::NoPorts);
     EXPECT_FALSE(InputMixer::hasInputSource(InputLine::Line));
     Mixer raw;
     const auto source = raw.defaultSource();
@@ -120,7 +120,7 @@ TEST_F(InputMixerTest, WithoutAServerVolumesAreMinusOne) {
     EXPECT_EQ(mixer.recordVolume(), -1);
     EXPECT_EQ(mixer.playbackVolume(), -1);
     mixer.setRecordVolume(50);  // no effect, no crash
-    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Microphone), kMixerNoServer);
+    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Microphone), MixerResult::NoServer);
 }
 
 }  // namespace

@@ -110,9 +110,9 @@ protected:
 
     void play(const std::string& path) {
         context.setCurrentFile(path);
-        controller->postEvent(std::make_unique<EngineEvent>(ev::kPlay));
+        controller->postEvent(std::make_unique<EngineEvent>(EventCode::Play));
     }
-    void post(int code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
+    void post(EventCode code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
 
     SettingsStore settings;
     AppContext context;
@@ -141,23 +141,23 @@ TEST_F(PlayerTest, ATenSecondRecordingCountsEverySecondThenEnds) {
 TEST_F(PlayerTest, PauseKeepsThePlaceAndStopStartsOver) {
     play(wave("call.wav", 4.0));
     ASSERT_TRUE(window->waitFor("23 time 0:0:1"));
-    post(ev::kPause);
+    post(EventCode::Pause);
     ASSERT_TRUE(window->waitFor("25 paused"));
     std::this_thread::sleep_for(1500ms);
     EXPECT_LT(window->indexOf("23 time 0:0:3"), 0);  // time stands still while paused
-    post(ev::kSeek, 2);  // seeking while paused stays paused
+    post(EventCode::Seek, 2);  // seeking while paused stays paused
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(controller->state(), EngineState::Paused);
     window->clear();
-    post(ev::kPlay);  // resumes the same file from where it stands
+    post(EventCode::Play);  // resumes the same file from where it stands
     ASSERT_TRUE(window->waitFor("23 time 0:0:3", 5s));
     EXPECT_LT(window->indexOf("23 time 0:0:1"), 0);
-    post(ev::kStop);
+    post(EventCode::Stop);
     ASSERT_TRUE(window->waitFor("24 idle"));
     window->clear();
-    post(ev::kPlay);  // a new player, from the start
+    post(EventCode::Play);  // a new player, from the start
     ASSERT_TRUE(window->waitFor("23 time 0:0:1", 5s));
-    post(ev::kStop);
+    post(EventCode::Stop);
     ASSERT_TRUE(window->waitFor("24 idle"));
 }
 
@@ -168,7 +168,7 @@ TEST_F(PlayerTest, UnknownOrMissingFilesAreNotPlayed) {
     play(env.path("gone.wav"));
     test::writeFile(env.path("broken.wav"), "RIFF garbage that is no wave at all");
     play(env.path("broken.wav"));
-    post(ev::kSettingsChanged);
+    post(EventCode::SettingsChanged);
     ASSERT_TRUE(window->waitFor("32 settings-changed"));
     EXPECT_EQ(controller->state(), EngineState::Idle);
     EXPECT_LT(window->indexOf("26 playing"), 0);

@@ -86,7 +86,7 @@ TEST_F(RecorderTest, EveryBufferReachesTheSinkWholeOnceAndInOrder) {
     Recorder recorder(context);
     ASSERT_TRUE(recorder.initialize(InputLine::Microphone)) << recorder.failure();
     EXPECT_EQ(recorder.captureState(), CaptureState::Running);
-    EXPECT_EQ(recorder.lastError(), 0);
+    EXPECT_EQ(recorder.lastError(), CaptureError::None);
 
     auto collected = std::make_shared<Collected>();
     recorder.installSink(std::make_unique<CollectingSink>(collected));
@@ -183,7 +183,7 @@ TEST_F(RecorderTest, AnUnreachableServerFailsWithThirtyAndEndsTheThread) {
     env.setVariable("PULSE_SERVER", "unix:" + env.path("no-server-here"));
     Recorder recorder(context);
     EXPECT_FALSE(recorder.initialize(InputLine::Microphone));
-    EXPECT_EQ(recorder.lastError(), kCaptureOpenFailed);
+    EXPECT_EQ(recorder.lastError(), CaptureError::OpenFailed);
     EXPECT_EQ(recorder.captureState(), CaptureState::Stopping);
     EXPECT_FALSE(recorder.captureThreadRunning());
     EXPECT_FALSE(recorder.failure().empty());

@@ -43,18 +43,18 @@ TEST(RecordingFileNames, DayFolderUserAndFormat) {
 // The broadcasts a window saw.
 class EventLog {
 public:
-    void add(int code) {
+    void add(EventCode code) {
         std::lock_guard lock(m_mutex);
         m_codes.push_back(code);
         m_changed.notify_all();
     }
-    bool waitFor(int code, std::chrono::milliseconds timeout = 20s) {
+    bool waitFor(EventCode code, std::chrono::milliseconds timeout = 20s) {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [&] {
             return std::find(m_codes.begin(), m_codes.end(), code) != m_codes.end();
         });
     }
-    std::vector<int> codes() {
+    std::vector<EventCode> codes() {
         std::lock_guard lock(m_mutex);
         return m_codes;
     }
@@ -66,7 +66,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<int> m_codes;
+    std::vector<EventCode> m_codes;
 };
 
 class LoggingWindow : public MainWindowInterface {
@@ -117,7 +117,7 @@ protected:
         controller = std::make_unique<EngineController>(context, parts);
         controller->start();
         ASSERT_NE(recorder, nullptr);
-        ASSERT_EQ(recorder->lastError(), 0) << recorder->failure();
+        ASSERT_EQ(recorder->lastError(), CaptureError::None) << recorder->failure();
     }
 
     // Waits until `seconds` of line audio have been captured beyond `from`, in whole buffers
@@ -172,19 +172,19 @@ TEST_F(RecordingFilesTest, ACallStartsAndEndsByItselfWithItsPreRoll) {
     ASSERT_TRUE(line.write(call));
     waitAudio(before, 4.0);
     // The line stays open: silence follows until the call has ended.
-    for (int i = 0; i < 40 && !log.waitFor(ev::kStateIdle, 0ms); ++i) {
+    for (int i = 0; i < 40 && !log.waitFor(EventCode::StateIdle, 0ms); ++i) {
         ASSERT_TRUE(line.write(signals::silence(0.5)));
         std::this_thread::sleep_for(20ms);
     }
-    ASSERT_TRUE(log.waitFor(ev::kStateIdle, 1s));
+    ASSERT_TRUE(log.waitFor(EventCode::StateIdle, 1s));
     auto codes = log.codes();
     codes.erase(std::remove_if(codes.begin(), codes.end(),
-                               [](int code) { return code == ev::kPlaybackVolume || code == ev::kRecordVolume; }),
+                               [](EventCode code) { return code == EventCode::PlaybackVolume || code == EventCode::RecordVolume; }),
                 codes.end());
     ASSERT_FALSE(codes.empty());
-    EXPECT_EQ(codes.front(), ev::kStateRecording);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), ev::kStateRecording), 1);
-    EXPECT_NE(std::find(codes.begin(), codes.end(), ev::kTime), codes.end());
+    EXPECT_EQ(codes.front(), EventCode::StateRecording);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), EventCode::StateRecording), 1);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), EventCode::Time), codes.end());
 
     const std::string path = recorder->fileName();
     ASSERT_EQ(path.rfind(env.path("calls") + "/", 0), 0u) << path;
@@ -209,17 +209,17 @@ TEST_F(RecordingFilesTest, ManualModeWaitsForTheCommands) {
     waitAudio(before, 1.5);
     std::this_thread::sleep_for(50ms);
     const auto codes = log.codes();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), ev::kStateRecording), 0);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), EventCode::StateRecording), 0);
     EXPECT_EQ(controller->state(), EngineState::Idle);
 
-    controller->postEvent(std::make_unique<EngineEvent>(ev::kRecord));
-    ASSERT_TRUE(log.waitFor(ev::kStateRecording));
+    controller->postEvent(std::make_unique<EngineEvent>(EventCode::Record));
+    ASSERT_TRUE(log.waitFor(EventCode::StateRecording));
     before = recorder->capturedBytes();
     ASSERT_TRUE(line.write(signals::silence(12.0)));  // silence ends nothing in manual mode
     waitAudio(before, 11.0);
     EXPECT_EQ(controller->state(), EngineState::Recording);
-    controller->postEvent(std::make_unique<EngineEvent>(ev::kStop));
-    ASSERT_TRUE(log.waitFor(ev::kStateIdle));
+    controller->postEvent(std::make_unique<EngineEvent>(EventCode::Stop));
+    ASSERT_TRUE(log.waitFor(EventCode::StateIdle));
     EXPECT_GE(wavDurationSeconds(recorder->fileName()), 10);
 }
 
@@ -229,14 +229,14 @@ TEST_F(RecordingFilesTest, AMissingDatabaseFolderFailsEveryStartWithTheWarning) 
     startEngine();
     ASSERT_EQ(::rmdir(env.path("calls").c_str()), 0);
     for (int i = 0; i < 2; ++i) {
-        controller->postEvent(std::make_unique<EngineEvent>(ev::kRecord));
+        controller->postEvent(std::make_unique<EngineEvent>(EventCode::Record));
     }
-    controller->postEvent(std::make_unique<EngineEvent>(ev::kSettingsChanged));
-    ASSERT_TRUE(log.waitFor(ev::kSettingsChanged));
+    controller->postEvent(std::make_unique<EngineEvent>(EventCode::SettingsChanged));
+    ASSERT_TRUE(log.waitFor(EventCode::SettingsChanged));
     EXPECT_EQ(messages().size(), 2u);
     EXPECT_EQ(controller->state(), EngineState::Idle);
     const auto codes = log.codes();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), ev::kStateRecording), 0);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), EventCode::StateRecording), 0);
     // The name of the file that could not be made stays known.
     EXPECT_EQ(recorder->fileName().rfind(env.path("calls") + "/", 0), 0u);
 }

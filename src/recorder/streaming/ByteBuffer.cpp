@@ -21,21 +21,21 @@ void ByteBuffer::changedLocked() {
 ByteBuffer::Block ByteBuffer::reserve(std::size_t size) {
     std::lock_guard lock(m_mutex);
     if (m_closed) {
-        return {stream::kClosed};
+        return {StreamResult::Closed};
     }
     if (m_held == 0 && m_pendingRead == 0 && m_pendingWrite == 0) {
         m_readOffset = 0;  // empty: start over at the front, the cheapest place
         m_writeOffset = 0;
     }
     if (size > m_ringSize - m_held || m_ringSize == 0) {
-        return {stream::kNoRoom};
+        return {StreamResult::NoRoom};
     }
     // Room is contiguous from the write offset unless it runs past the end of the ring.
     if (m_writeOffset + size > m_ringSize && m_writeOffset + size - m_ringSize > m_overflowSize) {
-        return {stream::kBeyondOverflow};
+        return {StreamResult::BeyondOverflow};
     }
     m_pendingWrite = size;
-    return {stream::kDone, m_storage.data() + m_writeOffset, size};
+    return {StreamResult::Done, m_storage.data() + m_writeOffset, size};
 }
 
 void ByteBuffer::commit(std::size_t count) {
@@ -64,23 +64,23 @@ void ByteBuffer::markEnd() {
 
 ByteBuffer::Block ByteBuffer::requestLocked(std::size_t size) {
     if (m_closed) {
-        return {stream::kClosed};
+        return {StreamResult::Closed};
     }
     const std::size_t available = m_held - m_pendingRead;
     if (size > available || m_ringSize == 0 || (size == 0 && available == 0 && m_end)) {
-        return {m_end ? stream::kEndOfStream : stream::kNotEnoughData, nullptr, available};
+        return {m_end ? StreamResult::EndOfStream : StreamResult::NotEnoughData, nullptr, available};
     }
     const std::size_t offset = (m_readOffset + m_pendingRead) % m_ringSize;
     if (offset + size > m_ringSize) {
         const std::size_t wrapped = offset + size - m_ringSize;
         if (wrapped > m_overflowSize) {
-            return {stream::kBeyondOverflow, nullptr, available};
+            return {StreamResult::BeyondOverflow, nullptr, available};
         }
         std::memcpy(m_storage.data() + m_ringSize, m_storage.data(), wrapped);
     }
     m_pendingRead += size;
     m_readBegun = true;
-    return {stream::kDone, m_storage.data() + offset, size};
+    return {StreamResult::Done, m_storage.data() + offset, size};
 }
 
 ByteBuffer::Block ByteBuffer::request(std::size_t size) {
@@ -91,11 +91,11 @@ ByteBuffer::Block ByteBuffer::request(std::size_t size) {
 ByteBuffer::Block ByteBuffer::requestSome(std::size_t maxSize) {
     std::lock_guard lock(m_mutex);
     if (m_closed) {
-        return {stream::kClosed};
+        return {StreamResult::Closed};
     }
     const std::size_t available = m_held - m_pendingRead;
     if (available == 0 || maxSize == 0) {
-        return {m_end ? stream::kEndOfStream : stream::kNotEnoughData, nullptr, 0};
+        return {m_end ? StreamResult::EndOfStream : StreamResult::NotEnoughData, nullptr, 0};
     }
     const std::size_t offset = (m_readOffset + m_pendingRead) % m_ringSize;
     std::size_t size = std::min(maxSize, available);
@@ -115,17 +115,17 @@ void ByteBuffer::release(std::size_t count) {
     changedLocked();
 }
 
-int ByteBuffer::resize(std::size_t ringSize, std::size_t overflowSize) {
+StreamResult ByteBuffer::resize(std::size_t ringSize, std::size_t overflowSize) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_closed || m_pendingWrite == 0; });
     if (m_closed) {
-        return stream::kClosed;
+        return StreamResult::Closed;
     }
     if (m_readBegun) {
-        return stream::kReadingBegun;
+        return StreamResult::ReadingBegun;
     }
     if (ringSize < m_held || ringSize == 0) {
-        return stream::kNoRoom;
+        return StreamResult::NoRoom;
     }
     std::vector<std::uint8_t> storage(ringSize + overflowSize);
     const std::size_t first = std::min(m_held, m_ringSize - m_readOffset);
@@ -137,7 +137,7 @@ int ByteBuffer::resize(std::size_t ringSize, std::size_t overflowSize) {
     m_readOffset = 0;
     m_writeOffset = m_held % ringSize;
     changedLocked();
-    return stream::kDone;
+    return StreamResult::Done;
 }
 
 void ByteBuffer::rewind() {

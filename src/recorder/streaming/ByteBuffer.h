@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "recorder/streaming/StreamResult.h"
+
 namespace ambrin {
 
 // The bytes between two stages of the streaming path: one writer and one reader.
@@ -28,7 +30,7 @@ class ByteBuffer {
     // A reserved or requested block. For codes 14 and 21 `size` is what the reader could have
     // (and `data` is null).
     struct Block {
-        int code = 0;
+        StreamResult code = StreamResult::Done;
         std::uint8_t* data = nullptr;
         std::size_t size = 0;
     };
@@ -54,7 +56,7 @@ class ByteBuffer {
 
     // New sizes, keeping the bytes held: 0, 4 smaller than the bytes held, 11 a reader has
     // already taken bytes, 17. Waits while a reservation is open.
-    int resize(std::size_t ringSize, std::size_t overflowSize);
+    StreamResult resize(std::size_t ringSize, std::size_t overflowSize);
     // Empties the buffer and clears the end mark, waiting until neither side holds a block.
     void rewind();
     // Every later operation returns 17; waiters wake.

@@ -10,22 +10,22 @@ namespace ambrin {
 
 namespace {
 
-int codeForErrno(int error) {
+StreamResult codeForErrno(int error) {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
-            return stream::kNotFound;
+            return StreamResult::NotFound;
         case EACCES:
         case EPERM:
         case EISDIR:
-            return stream::kAccessDenied;
+            return StreamResult::AccessDenied;
         case EINVAL:
-            return stream::kInvalidArgument;
+            return StreamResult::InvalidArgument;
         case EMFILE:
         case ENFILE:
-            return stream::kTooManyFiles;
+            return StreamResult::TooManyFiles;
         default:
-            return stream::kFailed;
+            return StreamResult::Failed;
     }
 }
 
@@ -37,7 +37,7 @@ FileSource::~FileSource() {
     shutdown();
 }
 
-int FileSource::open(const std::string& path) {
+StreamResult FileSource::open(const std::string& path) {
     m_path = path;
     m_file.reset();
     m_position = 0;
@@ -45,7 +45,7 @@ int FileSource::open(const std::string& path) {
     m_seekable = false;
     if (path == "-") {
         m_file.reset(stdin);
-        return stream::kDone;
+        return StreamResult::Done;
     }
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -55,14 +55,14 @@ int FileSource::open(const std::string& path) {
     // Reading a folder "works" until the first read; refuse it here as the other systems do.
     struct stat info {};
     if (::fstat(::fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
-        return stream::kAccessDenied;
+        return StreamResult::AccessDenied;
     }
     if (std::fseek(file.get(), 0, SEEK_END) == 0) {
         m_length = ::ftello(file.get());
         m_seekable = m_length >= 0 && std::fseek(file.get(), 0, SEEK_SET) == 0;
     }
     m_file = std::move(file);
-    return stream::kDone;
+    return StreamResult::Done;
 }
 
 int FileSource::seek(std::int64_t offset, int origin) {
@@ -104,10 +104,10 @@ void FileSource::run() {
             std::lock_guard lock(m_fileMutex);
             if (!m_output.endMarked()) {
                 const ByteBuffer::Block block = m_output.reserve(kBlockSize);
-                if (block.code == stream::kClosed) {
+                if (block.code == StreamResult::Closed) {
                     return;
                 }
-                if (block.code == stream::kDone) {
+                if (block.code == StreamResult::Done) {
                     const std::size_t read = std::fread(block.data, 1, kBlockSize, m_file.get());
                     m_position += static_cast<std::int64_t>(read);
                     m_output.commit(read);

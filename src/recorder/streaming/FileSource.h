@@ -29,7 +29,7 @@ class FileSource : public Stage {
     // Opens `path` for binary reading; "-" is standard input. 0, or by the system's error:
     // 8 not found, 6 access denied (also a folder), 7 invalid argument, 9 too many open files,
     // 1 anything else.
-    int open(const std::string& path);
+    StreamResult open(const std::string& path);
     const std::string& path() const { return m_path; }
     // The decoder's input.
     ByteBuffer& output() { return m_output; }

@@ -10,7 +10,7 @@ namespace ambrin {
 class StreamInfoEvent : public EngineEvent {
   public:
     StreamInfoEvent(long bitRateValue, long sampleRateValue, int channelCount)
-        : EngineEvent(ev::kTimeScale),
+        : EngineEvent(EventCode::TimeScale),
           bitRate(bitRateValue),
           sampleRate(sampleRateValue),
           channels(channelCount) {}

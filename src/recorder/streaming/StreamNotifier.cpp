@@ -20,8 +20,8 @@ void StreamNotifier::fail(int stringId) {
         return;
     }
     m_failed.store(true, std::memory_order_release);
-    m_sink.postEvent(std::make_unique<TextEvent>(ev::kWarningText, text));
-    m_sink.postEvent(std::make_unique<EngineEvent>(ev::kPlaybackError));
+    m_sink.postEvent(std::make_unique<TextEvent>(EventCode::WarningText, text));
+    m_sink.postEvent(std::make_unique<EngineEvent>(EventCode::PlaybackError));
 }
 
 void StreamNotifier::silence() {

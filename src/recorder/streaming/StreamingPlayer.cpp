@@ -42,7 +42,7 @@ bool StreamingPlayer::open(const std::string& path) {
     m_chain.reset();
     m_state = State::Closed;
     auto chain = std::make_unique<Chain>(m_events);
-    if (chain->source.open(path) != stream::kDone) {
+    if (chain->source.open(path) != StreamResult::Done) {
         return false;
     }
     if (!chain->source.launch() || !chain->decoder.launch() || !chain->renderer.launch()) {
@@ -87,26 +87,26 @@ void StreamingPlayer::stop() {
         m_chain->renderer.setPaused(true);
         m_state = State::Stopped;
     }
-    rewindTo(0, false);
+    rewindTo(Tenths(0), false);
 }
 
-void StreamingPlayer::seek(int tenths) {
+void StreamingPlayer::seek(Tenths position) {
     if (m_state != State::Closed) {
-        rewindTo(tenths < 0 ? 0 : tenths, true);
+        rewindTo(position < Tenths(0) ? Tenths(0) : position, true);
     }
 }
 
 // Parks the renderer and the decoder where they hold no block, resets the device, empties the
 // decoder's output and points the decoder at the new position. The source is moved by the
 // decoder itself, through its seek callback, when it repositions the stream.
-void StreamingPlayer::rewindTo(int tenths, bool announce) {
+void StreamingPlayer::rewindTo(Tenths position, bool announce) {
     Chain& chain = *m_chain;
     chain.renderer.hold();
     chain.decoder.hold();
     chain.renderer.rewind(announce);
     chain.decoder.output().rewind();
     chain.decoder.items().clear();
-    chain.decoder.seekTo(tenths);
+    chain.decoder.seekTo(position);
     chain.decoder.proceed();
     chain.renderer.proceed();
 }

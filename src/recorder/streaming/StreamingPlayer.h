@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/EngineEvent.h"
+#include "core/EngineParts.h"
 
 namespace ambrin {
 
@@ -39,13 +40,13 @@ class StreamingPlayer {
     void stop();
     // Moves to `tenths` tenths of a second (whole seconds are kept), playing or paused; a
     // paused player stays paused and announces the new position.
-    void seek(int tenths);
+    void seek(Tenths position);
 
   private:
     enum class State { Closed, Opened, Playing, Paused, Stopped };
 
     struct Chain;
-    void rewindTo(int tenths, bool announce);
+    void rewindTo(Tenths position, bool announce);
 
     EventSink& m_events;
     std::unique_ptr<Chain> m_chain;

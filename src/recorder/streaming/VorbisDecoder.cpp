@@ -56,16 +56,16 @@ std::size_t VorbisDecoder::read(void* target, std::size_t bytes) {
             return 0;
         }
         const ByteBuffer::Block block = input.requestSome(bytes);
-        if (block.code == stream::kDone) {
+        if (block.code == StreamResult::Done) {
             std::memcpy(target, block.data, block.size);
             input.release(block.size);
             return block.size;
         }
-        if (block.code == stream::kEndOfStream) {
+        if (block.code == StreamResult::EndOfStream) {
             errno = 0;
             return 0;
         }
-        if (block.code != stream::kNotEnoughData) {
+        if (block.code != StreamResult::NotEnoughData) {
             errno = EIO;
             return 0;
         }
@@ -73,9 +73,9 @@ std::size_t VorbisDecoder::read(void* target, std::size_t bytes) {
     }
 }
 
-int VorbisDecoder::openStream() {
+StreamResult VorbisDecoder::openStream() {
     if (m_source == nullptr) {
-        return stream::kNotConnected;
+        return StreamResult::NotConnected;
     }
     const ov_callbacks callbacks{readInput, seekInput, nullptr, tellInput};
     auto file = std::make_unique<OggVorbis_File>();
@@ -83,7 +83,7 @@ int VorbisDecoder::openStream() {
     const int result = ov_open_callbacks(this, file.get(), nullptr, 0, callbacks);
     m_opening = false;
     if (result < 0) {
-        return stream::kFailed;  // the library has already cleared the structure
+        return StreamResult::Failed;  // the library has already cleared the structure
     }
     m_vorbis.reset(file.release());
     const vorbis_info* info = ov_info(m_vorbis.get(), -1);
@@ -91,12 +91,12 @@ int VorbisDecoder::openStream() {
     m_rate = info->rate;
     // Nothing has been read from the output yet; a failure only leaves the smaller ring.
     m_output.resize(kOpenedRing, kOpenedOverflow);
-    return stream::kDone;
+    return StreamResult::Done;
 }
 
-void VorbisDecoder::seekTo(std::int64_t tenths) {
+void VorbisDecoder::seekTo(Tenths position) {
     std::lock_guard lock(m_seekMutex);
-    m_pendingSeek = tenths;
+    m_pendingSeek = position.count();
 }
 
 void VorbisDecoder::run() {
@@ -104,7 +104,7 @@ void VorbisDecoder::run() {
         return;
     }
     if (!m_vorbis) {
-        if (openStream() != stream::kDone) {
+        if (openStream() != StreamResult::Done) {
             if (!stopping()) {
                 notifier().fail(str::kDecoderInitFailed);
             }
@@ -221,11 +221,11 @@ void VorbisDecoder::decode() {
             continue;
         }
         const ByteBuffer::Block room = m_output.reserve(kChunkSize);
-        if (room.code == stream::kNoRoom) {
+        if (room.code == StreamResult::NoRoom) {
             m_output.waitForChange(seen);
             continue;
         }
-        if (room.code != stream::kDone) {
+        if (room.code != StreamResult::Done) {
             if (!stopping()) {
                 notifier().fail(str::kDecodeFailed);
             }

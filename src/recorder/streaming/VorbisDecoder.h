@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "core/EngineParts.h"
 #include "recorder/streaming/ByteBuffer.h"
 #include "recorder/streaming/Stage.h"
 #include "recorder/streaming/StreamItemQueue.h"
@@ -41,10 +42,10 @@ class VorbisDecoder : public Stage {
 
     // Opens the Vorbis stream: 0, 12 no source connected, 1 not a Vorbis stream. Then the
     // output buffer grows to its playing size. Runs on the decoder's thread when it starts.
-    int openStream();
+    StreamResult openStream();
     // The next chunk comes from `tenths` (tenths of a second), counted from there. Only while
     // the decoder is held; the decoder's output must be rewound with it.
-    void seekTo(std::int64_t tenths);
+    void seekTo(Tenths position);
 
   protected:
     void run() override;

@@ -176,24 +176,24 @@ void WaveRenderer::handAudio() {
         ByteBuffer::Block block;
         for (;;) {
             block = m_input->request(want);
-            if (block.code == stream::kDone) {
+            if (block.code == StreamResult::Done) {
                 break;
             }
-            if (block.code == stream::kEndOfStream) {
+            if (block.code == StreamResult::EndOfStream) {
                 if (block.size == 0) {
                     return;  // everything has been handed over
                 }
                 want = block.size;  // the last, short part
                 continue;
             }
-            if ((block.code == stream::kNotEnoughData || block.code == stream::kBeyondOverflow) &&
+            if ((block.code == StreamResult::NotEnoughData || block.code == StreamResult::BeyondOverflow) &&
                 want > bufferSize) {
                 want = std::max(bufferSize, want / 2 / bufferSize * bufferSize);
                 continue;
             }
-            if (block.code == stream::kBeyondOverflow) {
+            if (block.code == StreamResult::BeyondOverflow) {
                 block = m_input->requestSome(want);
-                if (block.code == stream::kDone) {
+                if (block.code == StreamResult::Done) {
                     break;
                 }
             }
@@ -259,7 +259,7 @@ void WaveRenderer::checkEnd() {
         return;
     }
     m_endPosted = true;
-    notifier().post(std::make_unique<EngineEvent>(ev::kEndOfPlayback));
+    notifier().post(std::make_unique<EngineEvent>(EventCode::EndOfPlayback));
 }
 
 void WaveRenderer::rewind(bool announce) {

@@ -43,7 +43,7 @@ class CollectingSink : public EventSink {
         std::unique_lock lock(m_mutex);
         return m_posted.wait_for(lock, timeout, [&] { return ready(m_events); });
     }
-    bool waitForCode(int code, std::chrono::milliseconds timeout) {
+    bool waitForCode(EventCode code, std::chrono::milliseconds timeout) {
         return waitUntil([code](const auto& events) { return countOf(events, code) > 0; }, timeout);
     }
     // Waits for a time notice of `seconds` whole seconds after the first `skip` events.
@@ -64,9 +64,9 @@ class CollectingSink : public EventSink {
         std::lock_guard lock(m_mutex);
         return m_events.size();
     }
-    std::vector<int> codes() const {
+    std::vector<EventCode> codes() const {
         std::lock_guard lock(m_mutex);
-        std::vector<int> codes;
+        std::vector<EventCode> codes;
         for (const auto& event : m_events) {
             codes.push_back(event->code());
         }
@@ -94,7 +94,7 @@ class CollectingSink : public EventSink {
         const auto* time = dynamic_cast<const TimeEvent*>(&event);
         return time == nullptr ? -1 : time->hours * 3600 + time->minutes * 60 + time->seconds;
     }
-    static std::size_t countOf(const std::vector<std::unique_ptr<EngineEvent>>& events, int code) {
+    static std::size_t countOf(const std::vector<std::unique_ptr<EngineEvent>>& events, EventCode code) {
         std::size_t count = 0;
         for (const auto& event : events) {
             count += event->code() == code ? 1 : 0;

@@ -24,7 +24,7 @@ class ByteBufferTest : public test::EnvironmentTest {
     // Writes `count` pattern bytes starting at stream byte `from`; the reservation must succeed.
     static void put(ByteBuffer& buffer, std::size_t from, std::size_t count) {
         const ByteBuffer::Block block = buffer.reserve(count);
-        ASSERT_EQ(block.code, stream::kDone);
+        ASSERT_EQ(block.code, StreamResult::Done);
         for (std::size_t i = 0; i < count; ++i) {
             block.data[i] = patternAt(from + i);
         }
@@ -33,7 +33,7 @@ class ByteBufferTest : public test::EnvironmentTest {
     // Requests `count` bytes and checks they are stream bytes `from`.., then releases them.
     static void take(ByteBuffer& buffer, std::size_t from, std::size_t count) {
         const ByteBuffer::Block block = buffer.request(count);
-        ASSERT_EQ(block.code, stream::kDone);
+        ASSERT_EQ(block.code, StreamResult::Done);
         ASSERT_EQ(block.size, count);
         for (std::size_t i = 0; i < count; ++i) {
             ASSERT_EQ(block.data[i], patternAt(from + i)) << "byte " << i;
@@ -46,33 +46,33 @@ TEST_F(ByteBufferTest, ClosedBufferAnswersClosedToBothSides) {
     ByteBuffer buffer(64, 16, "Input");
     put(buffer, 0, 10);
     buffer.close();
-    EXPECT_EQ(buffer.reserve(4).code, stream::kClosed);
-    EXPECT_EQ(buffer.request(4).code, stream::kClosed);
-    EXPECT_EQ(buffer.requestSome(4).code, stream::kClosed);
-    EXPECT_EQ(buffer.resize(128, 0), stream::kClosed);
+    EXPECT_EQ(buffer.reserve(4).code, StreamResult::Closed);
+    EXPECT_EQ(buffer.request(4).code, StreamResult::Closed);
+    EXPECT_EQ(buffer.requestSome(4).code, StreamResult::Closed);
+    EXPECT_EQ(buffer.resize(128, 0), StreamResult::Closed);
     EXPECT_EQ(buffer.name(), "Input");
 }
 
 TEST_F(ByteBufferTest, ReservationBeyondTheFreeRoomWaits) {
     ByteBuffer buffer(64, 16);
     put(buffer, 0, 60);
-    EXPECT_EQ(buffer.reserve(5).code, stream::kNoRoom);
+    EXPECT_EQ(buffer.reserve(5).code, StreamResult::NoRoom);
     take(buffer, 0, 8);
-    EXPECT_EQ(buffer.reserve(5).code, stream::kDone);
+    EXPECT_EQ(buffer.reserve(5).code, StreamResult::Done);
 }
 
 TEST_F(ByteBufferTest, ReaderIsToldHowMuchThereIs) {
     ByteBuffer buffer(64, 16);
     put(buffer, 0, 10);
     ByteBuffer::Block block = buffer.request(11);
-    EXPECT_EQ(block.code, stream::kNotEnoughData);
+    EXPECT_EQ(block.code, StreamResult::NotEnoughData);
     EXPECT_EQ(block.size, 10u);
     buffer.markEnd();
     block = buffer.request(11);
-    EXPECT_EQ(block.code, stream::kEndOfStream);
+    EXPECT_EQ(block.code, StreamResult::EndOfStream);
     EXPECT_EQ(block.size, 10u);
     take(buffer, 0, 10);
-    EXPECT_EQ(buffer.request(1).code, stream::kEndOfStream);
+    EXPECT_EQ(buffer.request(1).code, StreamResult::EndOfStream);
     EXPECT_TRUE(buffer.drained());
 }
 
@@ -82,7 +82,7 @@ TEST_F(ByteBufferTest, RequestWrappingFurtherThanTheOverflowIsRefused) {
     take(buffer, 0, 56);  // 4 bytes stay at ring offsets 56..59
     put(buffer, 60, 4);   // up to the end of the ring
     put(buffer, 64, 20);  // from its start
-    EXPECT_EQ(buffer.request(20).code, stream::kBeyondOverflow);  // would wrap by 12
+    EXPECT_EQ(buffer.request(20).code, StreamResult::BeyondOverflow);  // would wrap by 12
     take(buffer, 56, 16);  // wraps by 8: exactly the overflow
     take(buffer, 72, 12);
 }
@@ -105,12 +105,12 @@ TEST_F(ByteBufferTest, WrapAroundDeliversContiguousBlocksToBothSides) {
 TEST_F(ByteBufferTest, ResizeKeepsTheBytesUntilReadingBegins) {
     ByteBuffer buffer(64512, 0, "Output");
     put(buffer, 0, 1000);
-    EXPECT_EQ(buffer.resize(999, 0), stream::kNoRoom);
-    EXPECT_EQ(buffer.resize(524288, 87381), stream::kDone);
+    EXPECT_EQ(buffer.resize(999, 0), StreamResult::NoRoom);
+    EXPECT_EQ(buffer.resize(524288, 87381), StreamResult::Done);
     EXPECT_EQ(buffer.ringSize(), 524288u);
     EXPECT_EQ(buffer.overflowSize(), 87381u);
     take(buffer, 0, 400);
-    EXPECT_EQ(buffer.resize(1 << 20, 0), stream::kReadingBegun);
+    EXPECT_EQ(buffer.resize(1 << 20, 0), StreamResult::ReadingBegun);
     take(buffer, 400, 600);
 }
 
@@ -119,7 +119,7 @@ TEST_F(ByteBufferTest, RewindWaitsForTheReaderThenEmpties) {
     put(buffer, 0, 40);
     buffer.markEnd();
     const ByteBuffer::Block held = buffer.request(20);
-    ASSERT_EQ(held.code, stream::kDone);
+    ASSERT_EQ(held.code, StreamResult::Done);
     std::atomic<bool> rewound{false};
     std::thread rewinder([&] {
         buffer.rewind();
@@ -133,7 +133,7 @@ TEST_F(ByteBufferTest, RewindWaitsForTheReaderThenEmpties) {
     EXPECT_EQ(buffer.held(), 0u);
     EXPECT_EQ(buffer.written(), 0u);
     EXPECT_FALSE(buffer.endMarked());
-    EXPECT_EQ(buffer.request(1).code, stream::kNotEnoughData);
+    EXPECT_EQ(buffer.request(1).code, StreamResult::NotEnoughData);
 }
 
 TEST_F(ByteBufferTest, WriterAndReaderThreadsCarryEveryByteInOrder) {
@@ -146,11 +146,11 @@ TEST_F(ByteBufferTest, WriterAndReaderThreadsCarryEveryByteInOrder) {
             const std::size_t want = std::min<std::size_t>(1 + random() % 1024, kTotal - written);
             const std::uint64_t seen = buffer.changes();
             const ByteBuffer::Block block = buffer.reserve(want);
-            if (block.code == stream::kNoRoom) {
+            if (block.code == StreamResult::NoRoom) {
                 buffer.waitForChange(seen);
                 continue;
             }
-            ASSERT_EQ(block.code, stream::kDone);
+            ASSERT_EQ(block.code, StreamResult::Done);
             for (std::size_t i = 0; i < want; ++i) {
                 block.data[i] = patternAt(written + i);
             }
@@ -164,14 +164,14 @@ TEST_F(ByteBufferTest, WriterAndReaderThreadsCarryEveryByteInOrder) {
     for (;;) {
         const std::uint64_t seen = buffer.changes();
         const ByteBuffer::Block block = buffer.requestSome(1 + random() % 2000);
-        if (block.code == stream::kEndOfStream) {
+        if (block.code == StreamResult::EndOfStream) {
             break;
         }
-        if (block.code == stream::kNotEnoughData) {
+        if (block.code == StreamResult::NotEnoughData) {
             buffer.waitForChange(seen);
             continue;
         }
-        ASSERT_EQ(block.code, stream::kDone);
+        ASSERT_EQ(block.code, StreamResult::Done);
         for (std::size_t i = 0; i < block.size; ++i) {
             ASSERT_EQ(block.data[i], patternAt(read + i)) << "stream byte " << read + i;
         }

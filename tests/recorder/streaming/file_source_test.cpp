@@ -30,7 +30,7 @@ class StreamingSourceTest : public test::EnvironmentTest {
     void startWith(const std::string& content) {
         const std::string path = env.path("recording.ogg");
         test::writeFile(path, content);
-        ASSERT_EQ(source.open(path), stream::kDone);
+        ASSERT_EQ(source.open(path), StreamResult::Done);
         ASSERT_TRUE(source.launch());
         source.start();
     }
@@ -50,8 +50,8 @@ class StreamingSourceTest : public test::EnvironmentTest {
 
     std::string readAll(std::size_t count) {
         const ByteBuffer::Block block = source.output().request(count);
-        EXPECT_EQ(block.code, stream::kDone);
-        if (block.code != stream::kDone) {
+        EXPECT_EQ(block.code, StreamResult::Done);
+        if (block.code != StreamResult::Done) {
             return {};
         }
         std::string bytes(reinterpret_cast<const char*>(block.data), block.size);
@@ -71,16 +71,16 @@ TEST_F(StreamingSourceTest, ShortFileIsReadInOneStepWithItsEndMarked) {
     EXPECT_EQ(source.output().held(), 5000u);
     EXPECT_EQ(source.output().written(), 5000u);
     EXPECT_EQ(readAll(5000), content);
-    EXPECT_EQ(source.output().request(1).code, stream::kEndOfStream);
+    EXPECT_EQ(source.output().request(1).code, StreamResult::EndOfStream);
     EXPECT_EQ(source.length(), 5000);
     EXPECT_EQ(sink.size(), 0u);
 }
 
 TEST_F(StreamingSourceTest, OpenFailuresCarryTheSystemsReason) {
-    EXPECT_EQ(source.open(env.path("missing.ogg")), stream::kNotFound);
-    EXPECT_EQ(source.open(env.path("no-folder/missing.ogg")), stream::kNotFound);
+    EXPECT_EQ(source.open(env.path("missing.ogg")), StreamResult::NotFound);
+    EXPECT_EQ(source.open(env.path("no-folder/missing.ogg")), StreamResult::NotFound);
     ::mkdir(env.path("folder.ogg").c_str(), 0755);
-    EXPECT_EQ(source.open(env.path("folder.ogg")), stream::kAccessDenied);
+    EXPECT_EQ(source.open(env.path("folder.ogg")), StreamResult::AccessDenied);
 }
 
 TEST_F(StreamingSourceTest, SeekRefillsFromTheNewPlaceAndTellCountsWhatIsBuffered) {
@@ -113,10 +113,10 @@ TEST_F(StreamingSourceTest, FileLargerThanTheBufferStreamsThroughIntact) {
     while (std::chrono::steady_clock::now() < deadline) {
         const std::uint64_t seen = source.output().changes();
         const ByteBuffer::Block block = source.output().requestSome(3000);
-        if (block.code == stream::kEndOfStream) {
+        if (block.code == StreamResult::EndOfStream) {
             break;
         }
-        if (block.code == stream::kDone) {
+        if (block.code == StreamResult::Done) {
             received.append(reinterpret_cast<const char*>(block.data), block.size);
             source.output().release(block.size);
             continue;

@@ -38,7 +38,7 @@ class StreamingPlayerTest : public test::EnvironmentTest {
 
     std::string ogg(double seconds) { return test::makeOgg(env, "call", seconds); }
 
-    bool waitForEnd() { return sink.waitForCode(ev::kEndOfPlayback, 15s); }
+    bool waitForEnd() { return sink.waitForCode(EventCode::EndOfPlayback, 15s); }
 
     // The text of the first error notice (28), if any.
     std::string errorText() {
@@ -46,7 +46,7 @@ class StreamingPlayerTest : public test::EnvironmentTest {
         sink.inspect([&](const auto& events) {
             for (const auto& event : events) {
                 if (const auto* notice = dynamic_cast<const TextEvent*>(event.get());
-                    notice != nullptr && notice->code() == ev::kWarningText) {
+                    notice != nullptr && notice->code() == EventCode::WarningText) {
                     text = notice->text;
                     return;
                 }
@@ -68,14 +68,14 @@ class StreamingPlayerTest : public test::EnvironmentTest {
     // must not post. (The decoder may still fill its buffer and post stream information.)
     std::size_t progressSince(std::size_t from) {
         std::size_t count = 0;
-        const std::vector<int> codes = sink.codes();
+        const std::vector<EventCode> codes = sink.codes();
         for (std::size_t i = from; i < codes.size(); ++i) {
-            count += codes[i] == ev::kTime || codes[i] == ev::kEndOfPlayback ? 1 : 0;
+            count += codes[i] == EventCode::Time || codes[i] == EventCode::EndOfPlayback ? 1 : 0;
         }
         return count;
     }
 
-    static bool contains(const std::vector<int>& codes, int code) {
+    static bool contains(const std::vector<EventCode>& codes, EventCode code) {
         return std::find(codes.begin(), codes.end(), code) != codes.end();
     }
 
@@ -92,12 +92,12 @@ TEST_F(StreamingPlayerTest, PlaysARecordingToItsEndWithTheNoticesInOrder) {
     player->play();
     ASSERT_TRUE(waitForEnd());
 
-    const std::vector<int> codes = sink.codes();
+    const std::vector<EventCode> codes = sink.codes();
     ASSERT_FALSE(codes.empty());
-    EXPECT_EQ(codes.front(), ev::kFileOpened);
-    EXPECT_EQ(codes.back(), ev::kEndOfPlayback);
-    EXPECT_FALSE(contains(codes, ev::kWarningText));
-    EXPECT_FALSE(contains(codes, ev::kPlaybackError));
+    EXPECT_EQ(codes.front(), EventCode::FileOpened);
+    EXPECT_EQ(codes.back(), EventCode::EndOfPlayback);
+    EXPECT_FALSE(contains(codes, EventCode::WarningText));
+    EXPECT_FALSE(contains(codes, EventCode::PlaybackError));
     sink.inspect([&](const auto& events) {
         const auto* opened = dynamic_cast<const FileOpenedEvent*>(events.front().get());
         ASSERT_NE(opened, nullptr);
@@ -106,7 +106,7 @@ TEST_F(StreamingPlayerTest, PlaysARecordingToItsEndWithTheNoticesInOrder) {
         ASSERT_EQ(opened->events.size(), 1u);
         const auto* info = dynamic_cast<const StreamInfoEvent*>(opened->events.front().get());
         ASSERT_NE(info, nullptr);
-        EXPECT_EQ(info->code(), ev::kTimeScale);
+        EXPECT_EQ(info->code(), EventCode::TimeScale);
         EXPECT_EQ(info->sampleRate, 8000);
         EXPECT_EQ(info->channels, 1);
         EXPECT_GT(info->bitRate, 0);
@@ -132,7 +132,7 @@ TEST_F(StreamingPlayerTest, PlaysARecordingToItsEndWithTheNoticesInOrder) {
 TEST_F(StreamingPlayerTest, FileThatCannotBeOpenedIsRefusedSilently) {
     EXPECT_FALSE(player->open(env.path("missing.ogg")));
     player->play();
-    player->seek(10);
+    player->seek(Tenths(10));
     player->stop();
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(sink.size(), 0u);
@@ -160,7 +160,7 @@ TEST_F(StreamingPlayerTest, SeekWhilePausedMovesThePositionAndStaysPaused) {
     ASSERT_TRUE(sink.waitForSecond(1, 10s));
     player->pause();
     const std::size_t atSeek = sink.size();
-    player->seek(35);  // 3.5 s: the whole seconds are kept
+    player->seek(Tenths(35));  // 3.5 s: the whole seconds are kept
     ASSERT_TRUE(sink.waitForSecond(3, 5s, atSeek)) << "the new position is announced";
     const std::size_t announced = sink.size();
     std::this_thread::sleep_for(800ms);
@@ -183,21 +183,21 @@ TEST_F(StreamingPlayerTest, StopRewindsAndSeekWhilePlayingJumps) {
     player->play();
     ASSERT_TRUE(sink.waitForSecond(1, 10s, atStop)) << "playing again starts from the beginning";
     const std::size_t atSeek = sink.size();
-    player->seek(30);
+    player->seek(Tenths(30));
     ASSERT_TRUE(waitForEnd());
     const std::vector<int> afterSeek = sink.seconds(atSeek);
     ASSERT_FALSE(afterSeek.empty());
     EXPECT_EQ(afterSeek.front(), 3);
-    EXPECT_EQ(sink.codes().back(), ev::kEndOfPlayback);
+    EXPECT_EQ(sink.codes().back(), EventCode::EndOfPlayback);
 }
 
 TEST_F(StreamingPlayerTest, FileThatIsNoVorbisStreamFailsWhenPlayingStarts) {
     const std::string wave = test::makeWave(env, "not-ogg", 1.0);
     ASSERT_TRUE(player->open(wave));
     player->play();
-    ASSERT_TRUE(sink.waitForCode(ev::kPlaybackError, 10s));
+    ASSERT_TRUE(sink.waitForCode(EventCode::PlaybackError, 10s));
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(sink.codes(), (std::vector<int>{ev::kWarningText, ev::kPlaybackError}));
+    EXPECT_EQ(sink.codes(), (std::vector<EventCode>{EventCode::WarningText, EventCode::PlaybackError}));
     EXPECT_EQ(errorText(), "Fail to initialize decoder.");
 }
 
@@ -207,13 +207,13 @@ TEST_F(StreamingPlayerTest, DamagedRecordingStopsWithADecodingError) {
     damage(path, size / 2, 600);  // well behind the headers, in a page in the middle
     ASSERT_TRUE(player->open(path));
     player->play();
-    ASSERT_TRUE(sink.waitForCode(ev::kPlaybackError, 15s));
+    ASSERT_TRUE(sink.waitForCode(EventCode::PlaybackError, 15s));
     std::this_thread::sleep_for(200ms);
-    const std::vector<int> codes = sink.codes();
+    const std::vector<EventCode> codes = sink.codes();
     ASSERT_GE(codes.size(), 2u);
-    EXPECT_EQ(codes[codes.size() - 2], ev::kWarningText);
-    EXPECT_EQ(codes.back(), ev::kPlaybackError);
-    EXPECT_FALSE(contains(codes, ev::kEndOfPlayback));
+    EXPECT_EQ(codes[codes.size() - 2], EventCode::WarningText);
+    EXPECT_EQ(codes.back(), EventCode::PlaybackError);
+    EXPECT_FALSE(contains(codes, EventCode::EndOfPlayback));
     EXPECT_EQ(errorText(), "Fail to decode.");
 }
 
@@ -246,7 +246,7 @@ TEST_P(StreamingPlayerTeardownTest, EndsEveryThread) {
             ASSERT_TRUE(waitForEnd());
             break;
         case Moment::Failed:
-            ASSERT_TRUE(sink.waitForCode(ev::kPlaybackError, 10s));
+            ASSERT_TRUE(sink.waitForCode(EventCode::PlaybackError, 10s));
             break;
         case Moment::Opened:
             break;
