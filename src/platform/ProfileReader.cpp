@@ -7,34 +7,18 @@
 
 namespace ambrin {
 
-namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-}  // namespace
 
 ProfileReader ProfileReader::parse(std::string_view text) {
     ProfileReader reader;
     Section* current = nullptr;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = trimmed(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        const std::string_view line = trimmedView(takeLine(text));
         if (line.empty() || line.front() == ';') {
             continue;
         }
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string_view name = trimmed(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+            const std::string_view name = trimmedView(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
             // A repeated section is ignored: its first occurrence counts.
             current = nullptr;
             if (reader.find(name) == nullptr) {
@@ -47,8 +31,8 @@ ProfileReader ProfileReader::parse(std::string_view text) {
         if (current == nullptr || equals == std::string_view::npos) {
             continue;
         }
-        const std::string_view key = trimmed(line.substr(0, equals));
-        std::string_view value = trimmed(line.substr(equals + 1));
+        const std::string_view key = trimmedView(line.substr(0, equals));
+        std::string_view value = trimmedView(line.substr(equals + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }

@@ -32,7 +32,9 @@ size_t characterLength(std::string_view text, size_t pos) {
 
 }  // namespace
 
-std::string trimBlanks(std::string_view text) {
+std::string trimBlanks(std::string_view text) { return std::string(trimmedView(text)); }
+
+std::string_view trimmedView(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && isBlank(text[begin])) {
@@ -41,7 +43,17 @@ std::string trimBlanks(std::string_view text) {
     while (end > begin && isBlank(text[end - 1])) {
         --end;
     }
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
+}
+
+std::string_view takeLine(std::string_view& text) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    while (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
 }
 
 std::string leadingCharacters(std::string_view text, size_t count) {

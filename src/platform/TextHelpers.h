@@ -12,6 +12,11 @@ inline constexpr size_t kLongTextCapacity = 520;
 
 // Removes blanks (space, tab, CR, LF) from both ends.
 std::string trimBlanks(std::string_view text);
+std::string_view trimmedView(std::string_view text);
+
+// Cuts the first line off `text` (up to a line feed or the end) and returns it without
+// its carriage returns at the end.
+std::string_view takeLine(std::string_view& text);
 
 // The first `count` characters of a UTF-8 text; a multi-byte character counts as one and is
 // never split. Invalid bytes count as one character each.

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace ambrin {
 
 namespace {
@@ -221,24 +223,15 @@ std::optional<VersionInfo> readElf(ElfBytes& elf) {
     return std::nullopt;
 }
 
-struct FileHandle {
-    int fd;
-    ~FileHandle() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 }  // namespace
 
 std::optional<VersionInfo> VersionInfo::read(const std::string& path) {
-    const FileHandle file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
-    FileBytes bytes(file.fd, static_cast<std::uint64_t>(status.st_size));
+    FileBytes bytes(file.get(), static_cast<std::uint64_t>(status.st_size));
     return readElf(bytes);
 }
 

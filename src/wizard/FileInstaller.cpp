@@ -8,18 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace ambrin::wizard {
 
 namespace {
-
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -36,16 +29,16 @@ bool writeAll(int fd, const char* data, std::size_t size) {
 }  // namespace
 
 bool replaceFile(const std::string& source, const std::string& target) {
-    const Descriptor in{::open(source.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) {
+    const UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
         return false;
     }
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temporary = folder + "/." + name + ".XXXXXX";
-    Descriptor out{::mkostemp(temporary.data(), O_CLOEXEC)};
-    if (out.fd < 0) {
+    const UniqueFd out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (out.get() < 0) {
         return false;
     }
     std::vector<char> buffer(64 * 1024);
@@ -58,7 +51,7 @@ bool replaceFile(const std::string& source, const std::string& target) {
         mode = old.st_mode & 07777;
     }
     for (;;) {
-        const ssize_t got = ::read(in.fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
         if (got < 0) {
             ok = false;
             break;
@@ -70,20 +63,20 @@ bool replaceFile(const std::string& source, const std::string& target) {
             mode = 0755;
         }
         first = false;
-        if (!writeAll(out.fd, buffer.data(), static_cast<std::size_t>(got))) {
+        if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
             ok = false;
             break;
         }
     }
-    ok = ok && ::fchmod(out.fd, mode) == 0 && ::fsync(out.fd) == 0;
+    ok = ok && ::fchmod(out.get(), mode) == 0 && ::fsync(out.get()) == 0;
     if (!ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
     // The rename itself is durable only once the folder is.
-    const Descriptor directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (directory.fd >= 0) {
-        ::fsync(directory.fd);
+    const UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) {
+        ::fsync(directory.get());
     }
     return true;
 }

@@ -6,27 +6,6 @@ namespace ambrin::wizard {
 
 namespace {
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// The next line without its CR and LF characters; `text` moves past it.
-std::string_view nextLine(std::string_view& text) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    while (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-    }
-    return line;
-}
-
 std::optional<long long> decimal(std::string_view text) {
     if (text.empty() || text.size() > 18) {
         return std::nullopt;
@@ -45,7 +24,7 @@ std::optional<long long> decimal(std::string_view text) {
 
 HttpHeader HttpHeader::parse(std::string_view text) {
     HttpHeader header;
-    const std::string_view first = nextLine(text);
+    const std::string_view first = takeLine(text);
     const std::size_t space = first.find(' ');
     if (space != std::string_view::npos) {
         std::string_view code = first.substr(space + 1);
@@ -58,7 +37,7 @@ HttpHeader HttpHeader::parse(std::string_view text) {
         }
     }
     while (!text.empty()) {
-        const std::string_view line = nextLine(text);
+        const std::string_view line = takeLine(text);
         if (line.empty()) {
             break;
         }
@@ -66,8 +45,8 @@ HttpHeader HttpHeader::parse(std::string_view text) {
         if (colon == std::string_view::npos) {
             continue;
         }
-        const std::string_view name = trim(line.substr(0, colon));
-        const std::string_view value = trim(line.substr(colon + 1));
+        const std::string_view name = trimmedView(line.substr(0, colon));
+        const std::string_view value = trimmedView(line.substr(colon + 1));
         if (equalsNoCase(name, "Content-Length")) {
             header.contentLength = decimal(value);
         } else if ((header.status == 301 || header.status == 302) && equalsNoCase(name, "Location")) {

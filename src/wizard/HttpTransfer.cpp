@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/UniqueFd.h"
 #include "wizard/HttpHeader.h"
 #include "wizard/UrlParts.h"
 
@@ -26,15 +27,6 @@ constexpr auto kCancelWait = 10ms;
 // Body reads take larger pieces than the header's 4096 bytes: with a wait after every
 // receive, 4 KiB pieces would hold a download to 400 KB/s.
 constexpr std::size_t kBodyChunk = 64 * 1024;
-
-struct Socket {
-    int fd = -1;
-    ~Socket() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -94,26 +86,24 @@ int connectTo(const std::string& host, int port, std::chrono::milliseconds timeo
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
     for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        Socket socket{::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                               address->ai_protocol)};
-        if (socket.fd < 0) {
+        UniqueFd socket(::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                                 address->ai_protocol));
+        if (socket.get() < 0) {
             continue;
         }
-        if (::connect(socket.fd, address->ai_addr, address->ai_addrlen) != 0) {
+        if (::connect(socket.get(), address->ai_addr, address->ai_addrlen) != 0) {
             if (errno != EINPROGRESS) {
                 continue;
             }
-            pollfd entry{socket.fd, POLLOUT, 0};
+            pollfd entry{socket.get(), POLLOUT, 0};
             int error = 0;
             socklen_t length = sizeof error;
             if (::poll(&entry, 1, static_cast<int>(timeout.count())) != 1 ||
-                ::getsockopt(socket.fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+                ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
                 continue;
             }
         }
-        const int fd = socket.fd;
-        socket.fd = -1;
-        return fd;
+        return socket.release();
     }
     return -1;
 }
@@ -142,9 +132,9 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
     result.expectedSize = request.expectedSize;
     notify(notice::kStarted, 0, result.expectedSize);
     const UrlParts url = splitUrl(request.url);
-    Socket socket{connectTo(url.host, url.port, kConnectTimeout)};
+    UniqueFd socket(connectTo(url.host, url.port, kConnectTimeout));
     const std::string get = "GET /" + url.path + " HTTP/1.0\r\nHost: " + request.hostHeader + "\r\n\r\n";
-    if (socket.fd < 0 || !sendAll(socket.fd, get)) {
+    if (socket.get() < 0 || !sendAll(socket.get(), get)) {
         notify(notice::kFailed, 0, result.expectedSize);
         return result;
     }
@@ -165,7 +155,7 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
         }
     };
     for (;;) {
-        const ssize_t got = receiveSome(socket.fd, buffer.data(), buffer.size(), cancel);
+        const ssize_t got = receiveSome(socket.get(), buffer.data(), buffer.size(), cancel);
         if (got < 0) {
             failed = true;
             break;
@@ -216,8 +206,7 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
             break;
         }
     }
-    ::close(socket.fd);
-    socket.fd = -1;
+    socket.reset();
     if (file && std::fflush(file.get()) != 0) {
         failed = true;
     }

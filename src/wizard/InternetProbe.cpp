@@ -2,11 +2,11 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
 
+#include "platform/UniqueFd.h"
 #include "wizard/HttpTransfer.h"
 
 namespace ambrin::wizard {
@@ -21,7 +21,8 @@ constexpr auto kProbeTimeout = 5s;
 }  // namespace
 
 int probeUpdateServer(const UpdateServer& server) {
-    const int fd = connectTo(server.host, server.port, kProbeTimeout);
+    const UniqueFd socket(connectTo(server.host, server.port, kProbeTimeout));
+    const int fd = socket.get();
     if (fd < 0) {
         return 0;
     }
@@ -43,7 +44,6 @@ int probeUpdateServer(const UpdateServer& server) {
             answer.append(buffer, static_cast<std::size_t>(got));
         }
     }
-    ::close(fd);
     const std::size_t headerEnd = answer.find("\r\n\r\n");
     return headerEnd != std::string::npos && answer.substr(headerEnd + 4) == "invalid mode" ? 1 : 0;
 }

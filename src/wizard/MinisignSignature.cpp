@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TextHelpers.h"
+
 #ifndef AMBRIN_UPDATE_PUBLIC_KEY
 #error "AMBRIN_UPDATE_PUBLIC_KEY must name the update signing key (see RELEASING.md)"
 #endif
@@ -22,16 +24,6 @@ constexpr std::size_t kMaxLine = 8192;
 bool sodiumReady() {
     static const bool ready = ::sodium_init() >= 0;
     return ready;
-}
-
-std::string_view nextLine(std::string_view& text) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-    }
-    return line;
 }
 
 // Decodes one base64 line into exactly `size` bytes.
@@ -54,9 +46,9 @@ bool decode(std::string_view line, std::uint8_t* out, std::size_t size) {
 }  // namespace
 
 std::optional<MinisignPublicKey> MinisignPublicKey::parse(std::string_view text) {
-    std::string_view line = nextLine(text);
+    std::string_view line = takeLine(text);
     if (line.substr(0, kUntrusted.size()) == kUntrusted) {
-        line = nextLine(text);
+        line = takeLine(text);
     }
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
@@ -75,23 +67,23 @@ std::optional<MinisignSignature> MinisignSignature::parse(std::string_view text)
     if (text.size() > 4 * kMaxLine) {
         return std::nullopt;
     }
-    if (nextLine(text).substr(0, kUntrusted.size()) != kUntrusted) {
+    if (takeLine(text).substr(0, kUntrusted.size()) != kUntrusted) {
         return std::nullopt;
     }
     std::uint8_t raw[74];
-    if (!decode(nextLine(text), raw, sizeof raw) || raw[0] != 'E' || (raw[1] != 'd' && raw[1] != 'D')) {
+    if (!decode(takeLine(text), raw, sizeof raw) || raw[0] != 'E' || (raw[1] != 'd' && raw[1] != 'D')) {
         return std::nullopt;
     }
     MinisignSignature signature;
     signature.prehashed = raw[1] == 'D';
     std::copy(raw + 2, raw + 10, signature.keyId.begin());
     std::copy(raw + 10, raw + 74, signature.signature.begin());
-    const std::string_view trusted = nextLine(text);
+    const std::string_view trusted = takeLine(text);
     if (trusted.substr(0, kTrusted.size()) != kTrusted) {
         return std::nullopt;
     }
     signature.trustedComment = std::string(trusted.substr(kTrusted.size()));
-    if (!decode(nextLine(text), signature.globalSignature.data(), signature.globalSignature.size())) {
+    if (!decode(takeLine(text), signature.globalSignature.data(), signature.globalSignature.size())) {
         return std::nullopt;
     }
     return signature;

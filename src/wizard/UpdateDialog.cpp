@@ -59,6 +59,7 @@ UpdateDialog::UpdateDialog(std::string installFolder, UpdateServer server, QWidg
       m_server(std::move(server)) {
     setWindowTitle(qt(wizardString(str::kUpdateTitle)));
     setObjectName("UpdateDialog");
+    setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
     m_status = new QLabel(this);
     m_status->setObjectName("status");
