@@ -12,3 +12,10 @@ if(NOT AMBRIN_SANITIZE)
                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/skin-fuzz)
     set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 280)
 endif()
+
+# The shipped skins as the build packs them.
+ambrin_test(shipped_skin_tests
+    SOURCES skin/shipped_skins_test.cpp
+    LIBS ambrin_skin Qt6::Gui)
+target_compile_definitions(shipped_skin_tests PRIVATE AMBRIN_SKIN_PACKAGE_DIR="$<TARGET_FILE_DIR:ambrin>")
+add_dependencies(shipped_skin_tests ambrin_skins)
