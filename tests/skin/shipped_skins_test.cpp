@@ -22,6 +22,12 @@
 #include "skin/SkinReader.h"
 #include "support/TestEnvironment.h"
 
+// Fontconfig keeps its caches for the life of the process; the leak checker of the
+// sanitizer build need not report them.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
 namespace ambrin {
 namespace {
 
