@@ -1,6 +1,6 @@
 #include "platform/Mixer.h"
 
-#include "platform/PulseLoop.h"
+#include "platform/PulseConnection.h"
 
 #include <pulse/context.h>
 #include <pulse/introspect.h>
@@ -8,6 +8,7 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/volume.h>
 
+#include <chrono>
 #include <mutex>
 
 namespace ambrin {
@@ -35,77 +36,51 @@ Mixer::PortKind kindOf(const pa_source_port_info& port) {
 }  // namespace
 
 struct Mixer::Impl {
-    pa_threaded_mainloop* loop = nullptr;
-    pa_context* context = nullptr;
+    PulseConnection connection{"Ambrin+ mixer"};
     std::mutex noticeMutex;  // guards notice
     std::function<void()> notice;
 
     // Everything below runs with the loop locked.
-    bool ready() const { return context != nullptr && pa_context_get_state(context) == PA_CONTEXT_READY; }
-
-    // Waits for an operation to finish; false when the server went away meanwhile.
-    bool wait(pa_operation* operation) {
-        if (operation == nullptr) {
-            return false;
-        }
-        while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
-            pa_threaded_mainloop_wait(loop);
-        }
-        const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
-        pa_operation_unref(operation);
-        return done;
-    }
-
-    void disconnect() {
-        if (context != nullptr) {
-            pa_context_set_state_callback(context, nullptr, nullptr);
-            pa_context_set_subscribe_callback(context, nullptr, nullptr);
-            pa_context_disconnect(context);
-            pa_context_unref(context);
-            context = nullptr;
-        }
-    }
 
     // The server's default source or sink name; empty when it has none.
     std::string defaultName(bool source) {
         struct Result {
-            Impl* self;
+            const PulseConnection* connection;
             std::string source;
             std::string sink;
-        } result{this, {}, {}};
+        } result{&connection, {}, {}};
         auto* operation = pa_context_get_server_info(
-            context,
+            connection.context(),
             [](pa_context*, const pa_server_info* info, void* data) {
                 auto* r = static_cast<Result*>(data);
                 if (info != nullptr) {
                     r->source = info->default_source_name != nullptr ? info->default_source_name : "";
                     r->sink = info->default_sink_name != nullptr ? info->default_sink_name : "";
                 }
-                pa_threaded_mainloop_signal(r->self->loop, 0);
+                r->connection->signal();
             },
             &result);
-        if (!wait(operation)) {
+        if (!connection.waitFor(operation)) {
             return {};
         }
         return source ? result.source : result.sink;
-    }
-
-    bool succeeded(pa_operation* operation, bool& success) {
-        return wait(operation) && success;
     }
 };
 
 namespace {
 
+// How long the mixer waits for the server to accept it.
+constexpr std::chrono::milliseconds kConnectTimeout{5000};
+
 struct Completion {
-    pa_threaded_mainloop* loop;
+    const PulseConnection* connection;
     bool success = false;
 };
 
 void onSuccess(pa_context*, int success, void* data) {
     auto* completion = static_cast<Completion*>(data);
     completion->success = success != 0;
-    pa_threaded_mainloop_signal(completion->loop, 0);
+    completion->connection->signal();
 }
 
 }  // namespace
@@ -113,102 +88,72 @@ void onSuccess(pa_context*, int success, void* data) {
 Mixer::Mixer() : m_impl(std::make_unique<Impl>()) {}
 
 Mixer::~Mixer() {
-    if (m_impl->loop != nullptr) {
-        pa_threaded_mainloop_lock(m_impl->loop);
-        m_impl->disconnect();
-        pa_threaded_mainloop_unlock(m_impl->loop);
-        pa_threaded_mainloop_stop(m_impl->loop);
-        pa_threaded_mainloop_free(m_impl->loop);
+    if (m_impl->connection.isOpen()) {
+        PulseConnection::Lock lock(m_impl->connection);
+        pa_context_set_subscribe_callback(m_impl->connection.context(), nullptr, nullptr);
     }
 }
 
 bool Mixer::connect() {
-    if (m_impl->loop == nullptr) {
-        m_impl->loop = pa_threaded_mainloop_new();
-        if (m_impl->loop == nullptr || !startThreadedLoop(m_impl->loop)) {
-            return false;
+    PulseConnection& connection = m_impl->connection;
+    if (connection.isOpen()) {
+        PulseConnection::Lock lock(connection);
+        if (connection.ready()) {
+            return true;
         }
+        pa_context_set_subscribe_callback(connection.context(), nullptr, nullptr);
     }
-    pa_threaded_mainloop_lock(m_impl->loop);
-    if (m_impl->ready()) {
-        pa_threaded_mainloop_unlock(m_impl->loop);
-        return true;
+    // A failed or lost connection is closed completely; the next call starts afresh.
+    if (!connection.connect(kConnectTimeout)) {
+        return false;
     }
-    m_impl->disconnect();
-    m_impl->context = pa_context_new(pa_threaded_mainloop_get_api(m_impl->loop), "Ambrin+ mixer");
-    bool ok = false;
-    if (m_impl->context != nullptr) {
-        pa_context_set_state_callback(
-            m_impl->context,
-            [](pa_context*, void* data) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(data), 0); },
-            m_impl->loop);
-        if (pa_context_connect(m_impl->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-            for (;;) {
-                const pa_context_state_t state = pa_context_get_state(m_impl->context);
-                if (state == PA_CONTEXT_READY) {
-                    ok = true;
-                    break;
-                }
-                if (!PA_CONTEXT_IS_GOOD(state)) {
-                    break;
-                }
-                pa_threaded_mainloop_wait(m_impl->loop);
+    PulseConnection::Lock lock(connection);
+    pa_context_set_subscribe_callback(
+        connection.context(),
+        [](pa_context*, pa_subscription_event_type_t, uint32_t, void* data) {
+            auto* impl = static_cast<Impl*>(data);
+            std::function<void()> notice;
+            {
+                std::lock_guard noticeLock(impl->noticeMutex);
+                notice = impl->notice;
             }
-        }
+            if (notice) {
+                notice();
+            }
+        },
+        m_impl.get());
+    pa_operation* operation = pa_context_subscribe(
+        connection.context(),
+        static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK |
+                                            PA_SUBSCRIPTION_MASK_SERVER),
+        nullptr, nullptr);
+    if (operation != nullptr) {
+        pa_operation_unref(operation);
     }
-    if (ok) {
-        pa_context_set_subscribe_callback(
-            m_impl->context,
-            [](pa_context*, pa_subscription_event_type_t, uint32_t, void* data) {
-                auto* impl = static_cast<Impl*>(data);
-                std::function<void()> notice;
-                {
-                    std::lock_guard lock(impl->noticeMutex);
-                    notice = impl->notice;
-                }
-                if (notice) {
-                    notice();
-                }
-            },
-            m_impl.get());
-        pa_operation* operation = pa_context_subscribe(
-            m_impl->context,
-            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK |
-                                                PA_SUBSCRIPTION_MASK_SERVER),
-            nullptr, nullptr);
-        if (operation != nullptr) {
-            pa_operation_unref(operation);
-        }
-    } else {
-        m_impl->disconnect();
-    }
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ok;
+    return true;
 }
 
 bool Mixer::connected() const {
-    if (m_impl->loop == nullptr) {
+    if (!m_impl->connection.isOpen()) {
         return false;
     }
-    pa_threaded_mainloop_lock(m_impl->loop);
-    const bool ready = m_impl->ready();
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ready;
+    PulseConnection::Lock lock(m_impl->connection);
+    return m_impl->connection.ready();
 }
 
 std::optional<Mixer::Source> Mixer::defaultSource() {
     if (!connect()) {
         return std::nullopt;
     }
-    pa_threaded_mainloop_lock(m_impl->loop);
+    PulseConnection::Lock lock(m_impl->connection);
     struct Result {
-        pa_threaded_mainloop* loop;
+        const PulseConnection* connection;
         std::optional<Source> source;
-    } result{m_impl->loop, std::nullopt};
+    } result{&m_impl->connection, std::nullopt};
     const std::string name = m_impl->defaultName(true);
     if (!name.empty()) {
         auto* operation = pa_context_get_source_info_by_name(
-            m_impl->context, name.c_str(),
+            m_impl->connection.context(), name.c_str(),
             [](pa_context*, const pa_source_info* info, int eol, void* data) {
                 auto* r = static_cast<Result*>(data);
                 if (eol == 0 && info != nullptr) {
@@ -228,12 +173,11 @@ std::optional<Mixer::Source> Mixer::defaultSource() {
                     source.muted = info->mute != 0;
                     r->source = std::move(source);
                 }
-                pa_threaded_mainloop_signal(r->loop, 0);
+                r->connection->signal();
             },
             &result);
-        m_impl->wait(operation);
+        m_impl->connection.waitFor(operation);
     }
-    pa_threaded_mainloop_unlock(m_impl->loop);
     return result.source;
 }
 
@@ -241,15 +185,15 @@ std::optional<Mixer::Sink> Mixer::defaultSink() {
     if (!connect()) {
         return std::nullopt;
     }
-    pa_threaded_mainloop_lock(m_impl->loop);
+    PulseConnection::Lock lock(m_impl->connection);
     struct Result {
-        pa_threaded_mainloop* loop;
+        const PulseConnection* connection;
         std::optional<Sink> sink;
-    } result{m_impl->loop, std::nullopt};
+    } result{&m_impl->connection, std::nullopt};
     const std::string name = m_impl->defaultName(false);
     if (!name.empty()) {
         auto* operation = pa_context_get_sink_info_by_name(
-            m_impl->context, name.c_str(),
+            m_impl->connection.context(), name.c_str(),
             [](pa_context*, const pa_sink_info* info, int eol, void* data) {
                 auto* r = static_cast<Result*>(data);
                 if (eol == 0 && info != nullptr) {
@@ -259,12 +203,11 @@ std::optional<Mixer::Sink> Mixer::defaultSink() {
                     sink.channels = info->volume.channels;
                     r->sink = std::move(sink);
                 }
-                pa_threaded_mainloop_signal(r->loop, 0);
+                r->connection->signal();
             },
             &result);
-        m_impl->wait(operation);
+        m_impl->connection.waitFor(operation);
     }
-    pa_threaded_mainloop_unlock(m_impl->loop);
     return result.sink;
 }
 
@@ -272,11 +215,10 @@ bool Mixer::change(const std::function<pa_operation*(pa_context*, SuccessCallbac
     if (!connect()) {
         return false;
     }
-    pa_threaded_mainloop_lock(m_impl->loop);
-    Completion completion{m_impl->loop};
-    const bool ok = m_impl->succeeded(request(m_impl->context, onSuccess, &completion), completion.success);
-    pa_threaded_mainloop_unlock(m_impl->loop);
-    return ok;
+    PulseConnection::Lock lock(m_impl->connection);
+    Completion completion{&m_impl->connection};
+    return m_impl->connection.waitFor(request(m_impl->connection.context(), onSuccess, &completion)) &&
+           completion.success;
 }
 
 bool Mixer::setSourcePort(const std::string& source, const std::string& port) {

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <string>
 
-struct pa_mainloop;
-struct pa_context;
+#include "platform/PulseConnection.h"
+
 struct pa_stream;
 
 namespace ambrin {
@@ -27,6 +27,7 @@ struct WaveBuffer {
 // Everything but stop() runs on one thread, the one that calls run(): the device fills the
 // queued buffers in order, whole, from whatever pieces the server delivers (a hole the server
 // reports becomes silence, so time is kept), and hands each full buffer back on that thread.
+// The connection's own thread only wakes run() when data or a state change arrives.
 class WaveInput {
 public:
     WaveInput() = default;
@@ -56,13 +57,12 @@ public:
     const std::string& failure() const { return m_failure; }
 
 private:
-    bool iterate(int timeoutMs);
-    void onReadable();
+    void readAvailable();
     void take(const std::uint8_t* data, std::size_t bytes);
 
-    std::mutex m_loopMutex;  // guards m_loop against stop() from other threads
-    pa_mainloop* m_loop = nullptr;
-    pa_context* m_context = nullptr;
+    PulseConnection m_connection{"Ambrin+"};
+    std::mutex m_connectedMutex;  // guards m_connected
+    bool m_connected = false;     // m_connection may be locked by stop()
     pa_stream* m_stream = nullptr;
     std::atomic<bool> m_stopRequested{false};
     std::deque<WaveBuffer*> m_queue;  // run thread only

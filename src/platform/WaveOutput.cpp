@@ -1,6 +1,5 @@
 #include "platform/WaveOutput.h"
 
-#include "platform/PulseLoop.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -11,8 +10,7 @@
 #include <pulse/thread-mainloop.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
+#include <chrono>
 
 namespace ambrin {
 
@@ -25,24 +23,8 @@ constexpr pa_usec_t kWatchIntervalUs = 40 * 1000;
 // take effect within it.
 constexpr pa_usec_t kTargetLatencyUs = 250 * 1000;
 
-// RAII for the main loop's lock.
-class LoopLock {
-  public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) {
-        pa_threaded_mainloop_lock(m_loop);
-    }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
-    LoopLock(const LoopLock&) = delete;
-    LoopLock& operator=(const LoopLock&) = delete;
-
-  private:
-    pa_threaded_mainloop* m_loop;
-};
-
-// Operation, context and stream callbacks only wake whoever waits in waitFor() or open().
-void wakeLoop(void* loop) {
-    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-}
+// How long opening waits for the server to accept the connection and start the stream.
+constexpr std::chrono::milliseconds kOpenTimeout{5000};
 
 void setError(std::string* error, const std::string& text) {
     if (error != nullptr) {
@@ -58,37 +40,7 @@ WaveOutput::~WaveOutput() {
 
 void WaveOutput::fail(const char* what) {
     m_failed = true;
-    m_failure = std::string(what) + ": " + pa_strerror(pa_context_errno(m_context));
-}
-
-// Before the loop's thread runs: no lock needed yet.
-bool WaveOutput::startConnecting() {
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Ambrin+");
-    if (m_context == nullptr) {
-        m_failure = "cannot create a sound-server context";
-        return false;
-    }
-    pa_context_set_state_callback(
-        m_context, [](pa_context*, void* loop) { wakeLoop(loop); }, m_loop);
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        fail("cannot reach the sound server");
-        return false;
-    }
-    return true;
-}
-
-bool WaveOutput::waitConnected() {
-    for (;;) {
-        const pa_context_state_t state = pa_context_get_state(m_context);
-        if (state == PA_CONTEXT_READY) {
-            return true;
-        }
-        if (!PA_CONTEXT_IS_GOOD(state)) {
-            fail("cannot reach the sound server");
-            return false;
-        }
-        pa_threaded_mainloop_wait(m_loop);
-    }
+    m_failure = m_connection.error(what);
 }
 
 bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback done,
@@ -97,32 +49,20 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
     m_failed = false;
     m_failure.clear();
     m_done = std::move(done);
-    m_loop = pa_threaded_mainloop_new();
-    bool ok = m_loop != nullptr;
-    if (!ok) {
-        m_failure = "cannot create the sound-server main loop";
-    } else {
-        ok = startConnecting();
-        if (ok && !startThreadedLoop(m_loop)) {
-            m_failure = "cannot start the sound-server main loop";
-            ok = false;
-        }
-    }
+    bool ok = m_connection.connect(kOpenTimeout, &m_failure);
     if (ok) {
-        LoopLock lock(m_loop);
-        ok = waitConnected();
-        if (ok) {
-            const pa_sample_spec spec{bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, rate,
-                                      static_cast<std::uint8_t>(channels)};
-            m_stream = pa_stream_new(m_context, "Recording playback", &spec, nullptr);
-            if (m_stream == nullptr) {
-                fail("cannot create the playback stream");
-                ok = false;
-            }
+        PulseConnection::Lock lock(m_connection);
+        const pa_sample_spec spec{bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, rate,
+                                  static_cast<std::uint8_t>(channels)};
+        m_stream = pa_stream_new(m_connection.context(), "Recording playback", &spec, nullptr);
+        if (m_stream == nullptr) {
+            fail("cannot create the playback stream");
+            ok = false;
         }
         if (ok) {
             pa_stream_set_state_callback(
-                m_stream, [](pa_stream*, void* loop) { wakeLoop(loop); }, m_loop);
+                m_stream, [](pa_stream*, void* connection) { PulseConnection::wake(connection); },
+                &m_connection);
             pa_stream_set_write_callback(
                 m_stream,
                 [](pa_stream*, size_t, void* self) { static_cast<WaveOutput*>(self)->feed(); },
@@ -140,21 +80,17 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
                 ok = false;
             }
         }
-        while (ok) {
-            const pa_stream_state_t state = pa_stream_get_state(m_stream);
-            if (state == PA_STREAM_READY) {
-                break;
-            }
-            if (!PA_STREAM_IS_GOOD(state)) {
+        if (ok) {
+            m_connection.waitUntil([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; },
+                                   kOpenTimeout);
+            if (pa_stream_get_state(m_stream) != PA_STREAM_READY) {
                 fail("the sound server refused the playback stream");
                 ok = false;
-                break;
             }
-            pa_threaded_mainloop_wait(m_loop);
         }
         if (ok) {
             m_timer = pa_context_rttime_new(
-                m_context, pa_rtclock_now() + kWatchIntervalUs,
+                m_connection.context(), pa_rtclock_now() + kWatchIntervalUs,
                 [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
                     static_cast<WaveOutput*>(self)->onTimer();
                 },
@@ -165,28 +101,16 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
         setError(error, m_failure);
         const std::string reason = m_failure;
         close();
+        m_done = nullptr;
         m_failure = reason;
     }
     return ok;
 }
 
-bool WaveOutput::waitFor(pa_operation* operation) {
-    if (operation == nullptr) {
-        return false;
-    }
-    // The success callback, or the stream or context failing, signals the loop.
-    while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
-        pa_threaded_mainloop_wait(m_loop);
-    }
-    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
-    pa_operation_unref(operation);
-    return done;
-}
-
 namespace {
 
-void wakeOnSuccess(pa_stream*, int, void* loop) {
-    wakeLoop(loop);
+void wakeOnSuccess(pa_stream*, int, void* connection) {
+    PulseConnection::wake(connection);
 }
 
 }  // namespace
@@ -235,7 +159,7 @@ void WaveOutput::onTimer() {
             pa_operation_unref(update);
         }
     }
-    pa_context_rttime_restart(m_context, m_timer, pa_rtclock_now() + kWatchIntervalUs);
+    pa_context_rttime_restart(m_connection.context(), m_timer, pa_rtclock_now() + kWatchIntervalUs);
 }
 
 void WaveOutput::onTiming() {
@@ -261,10 +185,10 @@ void WaveOutput::onTiming() {
 }
 
 bool WaveOutput::write(WaveHeader* header) {
-    if (m_loop == nullptr || header == nullptr) {
+    if (!m_connection.isOpen() || header == nullptr) {
         return false;
     }
-    LoopLock lock(m_loop);
+    PulseConnection::Lock lock(m_connection);
     if (m_stream == nullptr || m_failed) {
         return false;
     }
@@ -276,19 +200,19 @@ bool WaveOutput::write(WaveHeader* header) {
 }
 
 bool WaveOutput::pause() {
-    if (m_loop == nullptr) {
+    if (!m_connection.isOpen()) {
         return false;
     }
-    LoopLock lock(m_loop);
-    return m_stream != nullptr && waitFor(pa_stream_cork(m_stream, 1, wakeOnSuccess, m_loop));
+    PulseConnection::Lock lock(m_connection);
+    return m_stream != nullptr && m_connection.waitFor(pa_stream_cork(m_stream, 1, wakeOnSuccess, &m_connection));
 }
 
 bool WaveOutput::restart() {
-    if (m_loop == nullptr) {
+    if (!m_connection.isOpen()) {
         return false;
     }
-    LoopLock lock(m_loop);
-    return m_stream != nullptr && waitFor(pa_stream_cork(m_stream, 0, wakeOnSuccess, m_loop));
+    PulseConnection::Lock lock(m_connection);
+    return m_stream != nullptr && m_connection.waitFor(pa_stream_cork(m_stream, 0, wakeOnSuccess, &m_connection));
 }
 
 std::deque<WaveHeader*> WaveOutput::takeAll() {
@@ -306,18 +230,18 @@ std::deque<WaveHeader*> WaveOutput::takeAll() {
 }
 
 bool WaveOutput::reset() {
-    if (m_loop == nullptr) {
+    if (!m_connection.isOpen()) {
         return false;
     }
     std::deque<WaveHeader*> back;
     bool ok = true;
     {
-        LoopLock lock(m_loop);
+        PulseConnection::Lock lock(m_connection);
         if (m_stream != nullptr && !m_failed && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
             // After the flush the server's write index equals its read index; that read index
             // is the new position 0.
-            ok = waitFor(pa_stream_flush(m_stream, wakeOnSuccess, m_loop)) &&
-                 waitFor(pa_stream_update_timing_info(m_stream, wakeOnSuccess, m_loop));
+            ok = m_connection.waitFor(pa_stream_flush(m_stream, wakeOnSuccess, &m_connection)) &&
+                 m_connection.waitFor(pa_stream_update_timing_info(m_stream, wakeOnSuccess, &m_connection));
             const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
             if (ok && timing != nullptr && !timing->read_index_corrupt) {
                 m_baseIndex = timing->read_index;
@@ -334,22 +258,22 @@ bool WaveOutput::reset() {
 }
 
 std::uint64_t WaveOutput::position() {
-    if (m_loop == nullptr) {
+    if (!m_connection.isOpen()) {
         return 0;
     }
-    LoopLock lock(m_loop);
+    PulseConnection::Lock lock(m_connection);
     return m_played;
 }
 
 void WaveOutput::close() {
-    if (m_loop == nullptr) {
+    if (!m_connection.isOpen()) {
         return;
     }
     reset();
     {
-        LoopLock lock(m_loop);
+        PulseConnection::Lock lock(m_connection);
         if (m_timer != nullptr) {
-            pa_threaded_mainloop_get_api(m_loop)->time_free(m_timer);
+            m_connection.api()->time_free(m_timer);
             m_timer = nullptr;
         }
         if (m_stream != nullptr) {
@@ -362,17 +286,8 @@ void WaveOutput::close() {
             pa_stream_unref(m_stream);
             m_stream = nullptr;
         }
-        if (m_context != nullptr) {
-            pa_context_set_state_callback(m_context, nullptr, nullptr);
-            pa_context_disconnect(m_context);
-            pa_context_unref(m_context);
-            m_context = nullptr;
-        }
     }
-    // Stopping joins the device thread, so it must not hold the lock.
-    pa_threaded_mainloop_stop(m_loop);
-    pa_threaded_mainloop_free(m_loop);
-    m_loop = nullptr;
+    m_connection.close();
     m_done = nullptr;
     m_baseIndex = 0;
 }

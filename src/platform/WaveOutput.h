@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-struct pa_threaded_mainloop;
-struct pa_context;
+#include "platform/PulseConnection.h"
+
 struct pa_stream;
 struct pa_time_event;
 struct pa_operation;
@@ -71,17 +71,13 @@ class WaveOutput {
         std::uint64_t end;  // byte position at which this header has been played
     };
 
-    bool startConnecting();
-    bool waitConnected();
-    bool waitFor(pa_operation* operation);
     void feed();
     void onTimer();
     void onTiming();
     std::deque<WaveHeader*> takeAll();
     void fail(const char* what);
 
-    pa_threaded_mainloop* m_loop = nullptr;
-    pa_context* m_context = nullptr;
+    PulseConnection m_connection{"Ambrin+"};
     pa_stream* m_stream = nullptr;
     pa_time_event* m_timer = nullptr;
     DoneCallback m_done;

@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "core/AppContext.h"
@@ -121,6 +127,66 @@ TEST_F(InputMixerTest, WithoutAServerVolumesAreMinusOne) {
     EXPECT_EQ(mixer.playbackVolume(), -1);
     mixer.setRecordVolume(50);  // no effect, no crash
     EXPECT_EQ(InputMixer::selectInputSource(InputLine::Microphone), MixerResult::NoServer);
+}
+
+// A sound server's socket whose daemon is gone: the address exists and refuses every
+// connection. start() puts a real daemon of the test's own behind the same address.
+class RefusingServer {
+public:
+    explicit RefusingServer(std::string folder) : m_folder(std::move(folder)) {
+        ::mkdir(m_folder.c_str(), 0700);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath().c_str(), sizeof address.sun_path - 1);
+        m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_bound = m_socket >= 0 && ::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RefusingServer() {
+        closeSocket();
+        std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1").c_str());
+    }
+    bool refusing() const { return m_bound; }
+    std::string address() const { return "unix:" + socketPath(); }
+    bool start() {
+        closeSocket();
+        return std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0;
+    }
+
+private:
+    std::string socketPath() const { return m_folder + "/native"; }
+    void closeSocket() {
+        if (m_socket >= 0) {
+            ::close(m_socket);
+            ::unlink(socketPath().c_str());
+            m_socket = -1;
+        }
+    }
+
+    std::string m_folder;
+    int m_socket = -1;
+    bool m_bound = false;
+};
+
+TEST_F(InputMixerTest, ARefusedConnectionGivesTheCodeAndALaterServerIsPickedUp) {
+    RefusingServer server(env.path("server"));
+    ASSERT_TRUE(server.refusing());
+    env.setVariable("PULSE_SERVER", server.address());
+    InputMixer mixer(context, nullptr);
+    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Microphone), MixerResult::NoServer);
+    EXPECT_EQ(mixer.recordVolume(), -1);
+    EXPECT_EQ(mixer.playbackVolume(), -1);
+    // Refused again: the failed attempt left nothing behind that the next one could wait on.
+    Mixer raw;
+    EXPECT_FALSE(raw.connect());
+    EXPECT_FALSE(raw.connect());
+    EXPECT_FALSE(raw.connected());
+
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(raw.connect());
+    mixer.setPlaybackVolume(64);
+    EXPECT_EQ(mixer.playbackVolume(), 64);
+    EXPECT_GE(mixer.recordVolume(), 0);
+    EXPECT_EQ(InputMixer::selectInputSource(InputLine::Line), MixerResult::NoPorts);
 }
 
 }  // namespace
