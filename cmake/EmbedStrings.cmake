@@ -1,9 +1,5 @@
 # Writes OUT, a C++ file holding the English (EN) and Korean (KO) string tables
-# as raw string literals; StringTable parses them once at first use. NAMESPACE (default
-# ambrin::detail) keeps the tables of different libraries apart.
-if(NOT NAMESPACE)
-    set(NAMESPACE ambrin::detail)
-endif()
+# as raw string literals in NAMESPACE; StringTable parses them once at first use.
 file(READ ${EN} en_text)
 file(READ ${KO} ko_text)
 file(WRITE ${OUT}

@@ -15,6 +15,7 @@
 
 #include "platform/Folders.h"
 #include "platform/TextHelpers.h"
+#include "platform/UniqueFd.h"
 
 namespace ambrin {
 
@@ -29,21 +30,7 @@ struct Line {
     std::string verbatim;
 };
 
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using Fd = UniqueFd;
 
 std::string machineRoot() {
     const char* env = std::getenv("AMBRIN_MACHINE_CONFIG");

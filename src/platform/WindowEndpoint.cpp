@@ -14,6 +14,7 @@
 
 #include "platform/Folders.h"
 #include "platform/TextHelpers.h"
+#include "platform/UniqueFd.h"
 
 namespace ambrin {
 
@@ -22,27 +23,7 @@ namespace {
 constexpr std::uint32_t kMagic = 0x414D4257;  // "AMBW"
 constexpr size_t kFrameSize = 24;             // magic, message, wParam, lParam (little endian)
 
-class Socket {
-public:
-    explicit Socket(int fd = -1) : m_fd(fd) {}
-    ~Socket() { reset(); }
-    Socket(Socket&& other) noexcept : m_fd(other.release()) {}
-    Socket& operator=(Socket&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
+using Socket = UniqueFd;
 
 void putLe(unsigned char* out, std::uint64_t value, size_t bytes) {
     for (size_t i = 0; i < bytes; ++i) {
