@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QRadialGradient>
 #include <QtMath>
 #include <algorithm>
 
@@ -411,6 +412,13 @@ void SkinPainter::paintGlyph(QPainter& p, const QString& glyph, const QRectF& b,
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     if (glyph == "record") {
+        // A soft halo first, so the dot reads as a lamp; a dimmed dot keeps almost none.
+        QRadialGradient halo(b.center(), w * 0.8);
+        halo.setColorAt(0.45, withAlpha(colour, colour.saturation() > 120 ? 90 : 20));
+        halo.setColorAt(1, withAlpha(colour, 0));
+        p.setBrush(halo);
+        p.drawEllipse(centred(b, w * 1.6, w * 1.6));
+        p.setBrush(colour);
         p.drawEllipse(centred(b, w * 0.84, w * 0.84));
     } else if (glyph == "play") {
         QPainterPath tri;
