@@ -19,3 +19,10 @@ ambrin_test(shipped_skin_tests
     LIBS ambrin_skin Qt6::Gui)
 target_compile_definitions(shipped_skin_tests PRIVATE AMBRIN_SKIN_PACKAGE_DIR="$<TARGET_FILE_DIR:ambrin>")
 add_dependencies(shipped_skin_tests ambrin_skins)
+
+# Skin elements and their drawing, on small skins the tests make themselves.
+ambrin_test(skin_element_tests
+    SOURCES skin/skin_document_test.cpp skin/TestSkin.cpp skin/SkinTestTools.cpp
+    LIBS ambrin_skin Qt6::Gui)
+target_compile_definitions(skin_element_tests PRIVATE
+    AMBRIN_SKIN_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/skin/golden")
