@@ -88,6 +88,10 @@ bool displayAvailable() {
             return true;
         }
     }
+    return xDisplayReachable();
+}
+
+bool xDisplayReachable() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
         return false;
@@ -98,6 +102,13 @@ bool displayAvailable() {
     }
     const std::string number = name.substr(1, name.find('.') - 1);
     return canConnect("/tmp/.X11-unix/X" + number, true);
+}
+
+void chooseWindowPlatform() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((platform == nullptr || *platform == '\0') && xDisplayReachable()) {
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
 }
 
 void installGuiMessagePresenter() {

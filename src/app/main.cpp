@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QApplication> gui;
     ambrin::Application::Hooks hooks = ambrin::programHooks();
     if (!options.headless) {
+        ambrin::chooseWindowPlatform();
         gui = std::make_unique<QApplication>(argc, argv);
         QApplication::setApplicationName("Ambrin+");
         QApplication::setQuitOnLastWindowClosed(false);

@@ -8,7 +8,6 @@
 #include "skin/LevelMeterControl.h"
 #include "skin/MultiStateControl.h"
 #include "skin/SkinArchive.h"
-#include "skin/SkinManager.h"
 #include "skin/SkinNames.h"
 #include "skin/SkinPaths.h"
 #include "skin/SkinResults.h"
@@ -49,15 +48,6 @@ struct SkinDocument::Building {
 SkinDocument::SkinDocument() = default;
 
 SkinDocument::~SkinDocument() = default;
-
-int SkinDocument::load(SkinManager& manager, const std::string& skinPath) {
-    std::string managerText;
-    const int result = manager.loadSkin(skinPath, *this, managerText);
-    if (!managerText.empty()) {
-        m_errorText = managerText;
-    }
-    return result;
-}
 
 int SkinDocument::loadPackage(const std::string& path) {
     m_errorText.clear();

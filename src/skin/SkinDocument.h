@@ -15,7 +15,6 @@
 
 namespace ambrin {
 
-class SkinManager;
 class SkinControl;
 
 // What a skin says about itself ("OSKININFO").
@@ -64,16 +63,15 @@ class SkinDocument : public SkinReader, public SkinBuilder {
     SkinDocument();
     ~SkinDocument() override;
 
-    // Loads a skin through the manager's package steps (unpacking, falling back to the
-    // default skin). The manager's result: 0, 2 or 23; errorText() says why.
-    int load(SkinManager& manager, const std::string& skinPath);
-    // Loads a package or a folder holding "skin.xml" directly, without any fallback or
+    // The program loads its skin through SkinManager::loadSkin with the document as the
+    // builder (unpacking, falling back to the default skin, messages). Tests, tools and
+    // benchmarks load a package or a folder holding "skin.xml" directly, without any fallback or
     // message: 0, 2 (no unpack folder), the extraction's code, or the parser's 8 or 23.
     int loadPackage(const std::string& path);
     // SkinBuilder: parses the unpacked description and builds the skin from its files.
     int buildSkin(const std::string& folder, const std::string& descriptionPath) override;
 
-    // The error position of the last failed load ("[line]."), or string 7 from the manager.
+    // The error position of the last failed parse ("[line].").
     const std::string& errorText() const { return m_errorText; }
     // What went wrong in the element that failed, for people reading a log or a test.
     const std::string& failure() const { return m_failure; }

@@ -10,7 +10,7 @@ if(NOT AMBRIN_SANITIZE)
     add_test(NAME skin_fuzz
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/skin/fuzz/run_fuzzers.sh
                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/skin-fuzz)
-    set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 280)
+    set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 420)
 endif()
 
 # The shipped skins as the build packs them.
@@ -25,4 +25,21 @@ ambrin_test(skin_element_tests
     SOURCES skin/skin_document_test.cpp skin/TestSkin.cpp skin/SkinTestTools.cpp
     LIBS ambrin_skin Qt6::Gui)
 target_compile_definitions(skin_element_tests PRIVATE
+    AMBRIN_SKIN_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/skin/golden")
+
+# The skinned window on the offscreen platform.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+ambrin_test(skin_window_tests
+    SOURCES app/skin_window_test.cpp skin/TestSkin.cpp
+    LIBS ambrin_ui Qt6::Test)
+target_include_directories(skin_window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(skin_window_tests PRIVATE
+    AMBRIN_SKIN_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/skin/golden")
+
+# The skinned window on a private X server, driven by xdotool.
+ambrin_test(skin_window_x11_tests
+    SOURCES app/skin_window_x11_test.cpp skin/TestSkin.cpp
+    LIBS ambrin_ui Qt6::Test)
+target_include_directories(skin_window_x11_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(skin_window_x11_tests PRIVATE
     AMBRIN_SKIN_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/skin/golden")

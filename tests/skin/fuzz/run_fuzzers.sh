@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Builds the skin fuzzers with clang's libFuzzer (address and undefined-behaviour sanitizers)
-# and runs each for a bounded time: the description reader, tar extraction, zip extraction.
+# and runs each for a bounded time: the description reader, tar extraction, zip extraction,
+# and whole skin packages loaded, drawn and pointed at (PACKAGE_SECONDS, default 30).
 # Fails on a crash, a leak, a time-out, or a file written outside a fuzzer's own folder.
 #
-#   run_fuzzers.sh SOURCE_ROOT WORK_FOLDER [SECONDS_PER_TARGET]
+#   run_fuzzers.sh SOURCE_ROOT WORK_FOLDER [SECONDS_PER_TARGET] [PACKAGE_SECONDS]
 set -euo pipefail
 
 root=$(cd "$1" && pwd)
 work=$2
 seconds=${3:-20}
-targets=(skin_reader tar_extract zip_extract)
+package_seconds=${4:-30}
+targets=(skin_reader tar_extract zip_extract skin_package)
 
 cxx=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$cxx" ]; then
@@ -22,21 +24,36 @@ mkdir -p "$work/obj" "$work/bin" "$work/seeds" "$work/logs"
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
        -fno-sanitize-recover=all -I"$root/src")
 
-# The package code and the reader; nothing else is needed.
-pids=()
-for source in SkinReader SkinArchive SkinPaths TarHeader; do
-    "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$root/src/skin/$source.cpp" \
-        -o "$work/obj/$source.o" &
-    pids+=($!)
+# The package code and the reader for the first three; the skin's elements, drawn with Qt
+# GUI (not instrumented itself), for the package target.
+qt_flags=($(pkg-config --cflags Qt6Gui) -fPIC)
+qt_libs=($(pkg-config --libs Qt6Gui))
+base=(SkinReader SkinArchive SkinPaths TarHeader)
+elements=(BitmapResource ButtonControl FontResource LevelMeterControl MultiStateControl
+          SkinControl SkinDocument SkinValues SkinView SliderControl TextControl UnpackFolder)
+compile() {
+    "$cxx" "${flags[@]}" "${qt_flags[@]}" -fsanitize=fuzzer-no-link -c "$1" -o "$2"
+}
+for source in "${base[@]}" "${elements[@]}"; do
+    compile "$root/src/skin/$source.cpp" "$work/obj/$source.o" &
+    # Two at a time: the machine is shared.
+    if [ "$(jobs -rp | wc -l)" -ge 2 ]; then wait -n; fi
 done
-for pid in "${pids[@]}"; do wait "$pid"; done
-for target in "${targets[@]}"; do
+compile "$root/src/platform/Folders.cpp" "$work/obj/Folders.o"
+wait
+base_objects=()
+for source in "${base[@]}"; do base_objects+=("$work/obj/$source.o"); done
+for target in skin_reader tar_extract zip_extract; do
     "$cxx" "${flags[@]}" -fsanitize=fuzzer "$root/tests/skin/fuzz/${target}_fuzz.cpp" \
-        "$work"/obj/*.o -lzip -lz -o "$work/bin/$target"
+        "${base_objects[@]}" -lzip -lz -o "$work/bin/$target"
 done
+"$cxx" "${flags[@]}" "${qt_flags[@]}" -fsanitize=fuzzer \
+    "$root/tests/skin/fuzz/skin_package_fuzz.cpp" "$work"/obj/*.o "${qt_libs[@]}" -lzip -lz \
+    -o "$work/bin/skin_package"
 
 # Seeds: a description, and packages made by GNU tar and zip, flat and in a folder.
 mkdir -p "$work/seeds/skin_reader" "$work/seeds/tar_extract" "$work/seeds/zip_extract" \
+    "$work/seeds/skin_package" \
     "$work/files/Skin"
 cat > "$work/files/Skin/skin.xml" <<'XML'
 <?xml version="1.0" encoding="utf-8"?>
@@ -62,14 +79,20 @@ for target in "${targets[@]}"; do
     run="$work/run-$target"
     mkdir -p "$run/tmp" "$work/corpus-$target"
     dict="$root/tests/skin/fuzz/archive.dict"
+    limit=$seconds
     if [ "$target" = skin_reader ]; then
         dict="$root/tests/skin/fuzz/skin_reader.dict"
     fi
+    if [ "$target" = skin_package ]; then
+        # The fuzzer writes its seed package (made with the program's own packer) itself.
+        dict="$root/tests/skin/fuzz/skin_reader.dict"
+        limit=$package_seconds
+    fi
     status=0
-    (cd "$run" && TMPDIR="$run/tmp" \
+    (cd "$run" && TMPDIR="$run/tmp" AMBRIN_FUZZ_SEEDS="$work/seeds/$target" \
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        "$work/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        "$work/bin/$target" -max_total_time="$limit" -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$work/logs/$target-" -dict="$dict" \
             "$work/corpus-$target" "$work/seeds/$target") > "$work/logs/$target.log" 2>&1 \
         || status=$?
@@ -84,7 +107,7 @@ for target in "${targets[@]}"; do
         tail -n 60 "$work/logs/$target.log"
         failed=1
     else
-        echo "skin fuzz: $target passed, ${runs:-?} inputs in ${seconds} s"
+        echo "skin fuzz: $target passed, ${runs:-?} inputs in ${limit} s"
     fi
 done
 if [ "$failed" -eq 0 ]; then
