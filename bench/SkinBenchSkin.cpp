@@ -17,7 +17,8 @@ namespace {
 void saveBoth(const QImage& image, const std::string& folder, const std::string& name,
               const std::string& extension) {
     image.save(QString::fromStdString(folder + "/" + name + extension));
-    image.scaled(image.size() * 2).save(QString::fromStdString(folder + "/" + name + "@2x" + extension));
+    image.scaled(image.size() * 2)
+        .save(QString::fromStdString(folder + "/" + name + "@2x" + extension));
 }
 
 }  // namespace
@@ -50,7 +51,8 @@ std::string benchSkinPackage(const std::string& folder) {
         }
         for (int row = 0; row < 10; ++row) {
             for (int look = 0; look < 3; ++look) {
-                painter.fillRect(QRect(look * 12, 40 + row * 12, 11, 11), QColor(200, 60 + 15 * row, 50 * look));
+                painter.fillRect(QRect(look * 12, 40 + row * 12, 11, 11),
+                                 QColor(200, 60 + 15 * row, 50 * look));
             }
         }
     }
@@ -62,8 +64,8 @@ std::string benchSkinPackage(const std::string& folder) {
         "<OBITMAPRES ONAME=\"ctl\" OFILE=\"ctl.png\" OTCOLOR=\"#FF00FF\"/>\n"
         "<OFONTRES ONAME=\"f\" OFACE=\"DejaVu Sans\"/>\n"
         "<OWINDOW ONAME=\"MainWindow\"><OBKBITMAP OBITMAPRES=\"bg\"/>\n";
-    const char* buttons[] = {"Record", "Play", "Pause", "Stop", "Tray", "Minimize", "Quit",
-                             "Options", "RecordList", "Help", "Logo", "Mute"};
+    const char* buttons[] = {"Record", "Play",    "Pause",      "Stop", "Tray", "Minimize",
+                             "Quit",   "Options", "RecordList", "Help", "Logo", "Mute"};
     int index = 0;
     for (const char* name : buttons) {
         char element[256];

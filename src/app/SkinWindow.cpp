@@ -108,7 +108,8 @@ void SkinWindow::attach() {
         if (QThread::currentThread() == thread()) {
             update(area);
         } else {
-            QMetaObject::invokeMethod(this, [this, area] { update(area); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, area] { update(area); }, Qt::QueuedConnection);
         }
     });
     setFixedSize(m_view->size());
@@ -127,14 +128,15 @@ QRect SkinWindow::screenRect() const {
     return current != nullptr ? current->geometry() : QRect(0, 0, 1024, 768);
 }
 
-QPoint SkinWindow::initialPosition(const QPoint& requested, const QSize& window, const QRect& screen) {
+QPoint SkinWindow::initialPosition(const QPoint& requested, const QSize& window,
+                                   const QRect& screen) {
     const QPoint at = requested - screen.topLeft();
     if (at.x() >= 0 && at.y() >= 0 && at.x() <= screen.width() - kUsableMargin &&
         at.y() <= screen.height() - kUsableMargin) {
         return requested;
     }
-    return screen.topLeft() + QPoint((screen.width() - window.width()) / 2,
-                                     (screen.height() - window.height()) / 2);
+    return screen.topLeft() +
+           QPoint((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2);
 }
 
 QPoint SkinWindow::snapToScreen(const QRect& moved, const QRect& screen) {

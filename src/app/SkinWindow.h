@@ -96,7 +96,8 @@ class SkinWindow : public QWidget {
     SkinView* view() const { return m_view.get(); }
 
     // The position rule of create().
-    static QPoint initialPosition(const QPoint& requested, const QSize& window, const QRect& screen);
+    static QPoint initialPosition(const QPoint& requested, const QSize& window,
+                                  const QRect& screen);
     // Where a window dragged to `moved` lands: a left or top edge within 9 pixels of the
     // screen's goes to it, and so does a right or bottom edge; the size stays.
     static QPoint snapToScreen(const QRect& moved, const QRect& screen);

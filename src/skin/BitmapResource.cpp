@@ -39,8 +39,7 @@ QString doubleSizePath(const QString& path) {
 
 }  // namespace
 
-std::optional<BitmapResource> BitmapResource::load(const std::string& name,
-                                                   const std::string& path,
+std::optional<BitmapResource> BitmapResource::load(const std::string& name, const std::string& path,
                                                    std::optional<QColor> transparent) {
     const QString file = QString::fromStdString(path);
     QImage loaded = readImage(file);
@@ -118,8 +117,8 @@ QRegion BitmapResource::opaqueRegion(const QRect& area) const {
     return region;
 }
 
-void BitmapResource::draw(QPainter& painter, const QRect& target, const QRect& source,
-                          bool opaque, int scale) const {
+void BitmapResource::draw(QPainter& painter, const QRect& target, const QRect& source, bool opaque,
+                          int scale) const {
     if (target.isEmpty() || source.isEmpty()) {
         return;
     }

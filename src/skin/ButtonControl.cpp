@@ -20,7 +20,8 @@ int ButtonControl::lookColumn() const {
 }
 
 QRect ButtonControl::cell(int look) const {
-    return m_vertical ? skin::cellOf(m_source, 1, 4, 0, look) : skin::cellOf(m_source, 4, 1, look, 0);
+    return m_vertical ? skin::cellOf(m_source, 1, 4, 0, look)
+                      : skin::cellOf(m_source, 4, 1, look, 0);
 }
 
 void ButtonControl::paint(QPainter& painter, int scale) const {

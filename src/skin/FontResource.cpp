@@ -5,8 +5,7 @@
 
 namespace ambrin {
 
-std::shared_ptr<FontResource> FontResource::create(const std::string& name,
-                                                   const std::string& face,
+std::shared_ptr<FontResource> FontResource::create(const std::string& name, const std::string& face,
                                                    const std::string& fontFile) {
     std::shared_ptr<FontResource> font(new FontResource);
     font->m_name = name;

@@ -41,7 +41,7 @@ struct SkinDocument::Building {
     std::vector<std::shared_ptr<SkinView>> windows;
     SkinDescription description;
     std::shared_ptr<SkinView> window;  // the window being built
-    int panel = -1;                     // its open OPANEL, -1 none
+    int panel = -1;                    // its open OPANEL, -1 none
     bool controlOpen = false;
 };
 
@@ -98,7 +98,8 @@ std::shared_ptr<SkinView> SkinDocument::window(const std::string& name) const {
     return nullptr;
 }
 
-SkinControl* SkinDocument::findControl(const std::string& window, const std::string& control) const {
+SkinControl* SkinDocument::findControl(const std::string& window,
+                                       const std::string& control) const {
     const SkinView* view = findWindow(window);
     return view != nullptr ? view->findControl(control) : nullptr;
 }

@@ -53,7 +53,8 @@ void SkinView::renderAll() {
     const QRect whole(QPoint(0, 0), m_size);
     restoreBackground(painter, whole, -1);
     for (size_t i = 0; i < m_panels.size(); ++i) {
-        restoreBackground(painter, QRect(m_panels[i].origin, m_panels[i].size), static_cast<int>(i));
+        restoreBackground(painter, QRect(m_panels[i].origin, m_panels[i].size),
+                          static_cast<int>(i));
     }
     for (const auto& control : m_controls) {
         paintControl(painter, *control);
@@ -78,8 +79,8 @@ void SkinView::restoreBackground(QPainter& painter, const QRect& area, int panel
         return;
     }
     const QRect inPanel = inWindow & QRect(owner.origin, owner.size);
-    owner.bitmap->draw(painter, inPanel,
-                       inPanel.translated(owner.source.topLeft() - owner.origin), true, m_scale);
+    owner.bitmap->draw(painter, inPanel, inPanel.translated(owner.source.topLeft() - owner.origin),
+                       true, m_scale);
 }
 
 void SkinView::paintControl(QPainter& painter, const SkinControl& control) const {

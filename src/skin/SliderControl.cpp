@@ -19,8 +19,8 @@ QSize SliderControl::thumbSize() const {
 
 int SliderControl::trackLength() const {
     const QSize thumb = thumbSize();
-    const int length = m_options.vertical ? m_rect.height() - thumb.height()
-                                          : m_rect.width() - thumb.width();
+    const int length =
+        m_options.vertical ? m_rect.height() - thumb.height() : m_rect.width() - thumb.width();
     return std::max(0, length);
 }
 
@@ -81,8 +81,9 @@ void SliderControl::paint(QPainter& painter, int scale) const {
             break;
     }
     look = std::min(look, m_options.frames - 1);
-    const QRect cell = m_vertical ? skin::cellOf(m_source, m_options.thumbStates, 3, thumbRow(), look)
-                                  : skin::cellOf(m_source, 3, m_options.thumbStates, look, thumbRow());
+    const QRect cell = m_vertical
+                           ? skin::cellOf(m_source, m_options.thumbStates, 3, thumbRow(), look)
+                           : skin::cellOf(m_source, 3, m_options.thumbStates, look, thumbRow());
     drawCell(painter, cell, thumbRect(), scale);
 }
 

@@ -10,8 +10,8 @@ namespace ambrin {
 
 namespace {
 
-constexpr int kScrollStep = 2;   // pixels per animation tick
-constexpr int kScrollGap = 40;   // pixels between the end of the text and its next start
+constexpr int kScrollStep = 2;  // pixels per animation tick
+constexpr int kScrollGap = 40;  // pixels between the end of the text and its next start
 constexpr const char* kTimeField = "Time";
 
 }  // namespace

@@ -22,10 +22,14 @@ class RecordingWindowOwner : public SkinWindowOwner {
         }
         calls.push_back(entry);
     }
-    void onKey(int character) override { calls.push_back("key:" + std::string(1, static_cast<char>(character))); }
+    void onKey(int character) override {
+        calls.push_back("key:" + std::string(1, static_cast<char>(character)));
+    }
     void onWheel(int steps) override { calls.push_back("wheel:" + std::to_string(steps)); }
     void onMiddleClick() override { calls.push_back("middle"); }
-    void onMixerChange(int controlId) override { calls.push_back("mixer:" + std::to_string(controlId)); }
+    void onMixerChange(int controlId) override {
+        calls.push_back("mixer:" + std::to_string(controlId));
+    }
     void onCreated() override { calls.push_back("created"); }
     void onRightButton(const QPoint& /*globalPosition*/) override { calls.push_back("menu"); }
     void onStartUpdater() override { calls.push_back("updater"); }

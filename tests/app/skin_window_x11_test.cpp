@@ -50,10 +50,11 @@ TEST(SkinWindowOnX11, RealPointerWheelAndKeysReachTheOwner) {
     test::TestEnvironment env;
     env.setVariable("DISPLAY", xDisplay);
     test::TestSkin skin(env.path("skin"));
-    skin.write("<OWINDOW ONAME=\"MainWindow\"><OBKBITMAP OBITMAPRES=\"bg\" ORECT=\"0,0,240,80\"/>"
-               "<OBUTTONC ONAME=\"Play\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"ctl\" ODESTPOS=\"10,10\"/>"
-               "<OSLIDERC ONAME=\"Seek\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
-               "OTHUMBSTATES=\"10\" ODESTRECT=\"10,40,120,52\"/></OWINDOW>");
+    skin.write(
+        "<OWINDOW ONAME=\"MainWindow\"><OBKBITMAP OBITMAPRES=\"bg\" ORECT=\"0,0,240,80\"/>"
+        "<OBUTTONC ONAME=\"Play\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"ctl\" ODESTPOS=\"10,10\"/>"
+        "<OSLIDERC ONAME=\"Seek\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
+        "OTHUMBSTATES=\"10\" ODESTRECT=\"10,40,120,52\"/></OWINDOW>");
     SkinDocument document;
     ASSERT_EQ(document.loadPackage(skin.folder()), 0);
     test::RecordingWindowOwner owner;

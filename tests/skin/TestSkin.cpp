@@ -101,7 +101,8 @@ std::string TestSkin::pack(const std::string& packagePath) const {
 }
 
 bool matchesGolden(const QImage& image, const std::string& name) {
-    const QString golden = QStringLiteral(AMBRIN_SKIN_GOLDEN_DIR "/") + QString::fromStdString(name);
+    const QString golden =
+        QStringLiteral(AMBRIN_SKIN_GOLDEN_DIR "/") + QString::fromStdString(name);
     const QImage actual = image.convertToFormat(QImage::Format_RGB32);
     if (std::getenv("AMBRIN_UPDATE_GOLDEN") != nullptr) {
         actual.save(golden + ".png");

@@ -41,7 +41,8 @@ class SkinDocumentTest : public test::EnvironmentTest {
 
     // Loads a skin of one window "W" with the test skin's background around `controls`.
     int load(const std::string& controls, const std::string& extra = {}) {
-        skin.write(extra + "<OWINDOW ONAME=\"W\">\n<OBKBITMAP OBITMAPRES=\"bg\" ORECT=\"0,0,240,80\"/>\n" +
+        skin.write(extra +
+                   "<OWINDOW ONAME=\"W\">\n<OBKBITMAP OBITMAPRES=\"bg\" ORECT=\"0,0,240,80\"/>\n" +
                    controls + "\n</OWINDOW>\n");
         const int result = document.loadPackage(skin.folder());
         if (result == 0) {
@@ -56,7 +57,8 @@ class SkinDocumentTest : public test::EnvironmentTest {
     // The area around `control` in each of the given looks, side by side.
     QImage sheet(const std::string& control, const std::vector<std::function<void()>>& looks) {
         const QRect area = view->findControl(control)->rect().adjusted(-2, -2, 2, 2);
-        QImage out(area.width() * static_cast<int>(looks.size()), area.height(), QImage::Format_RGB32);
+        QImage out(area.width() * static_cast<int>(looks.size()), area.height(),
+                   QImage::Format_RGB32);
         QPainter painter(&out);
         for (size_t i = 0; i < looks.size(); ++i) {
             looks[i]();
@@ -71,14 +73,17 @@ class SkinDocumentTest : public test::EnvironmentTest {
     SkinView* view = nullptr;
 };
 
-constexpr const char* kSideButton = "<OBUTTONC ONAME=\"Side\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"ctl\" ODESTPOS=\"10,10\" OTOOLTIP=\"Play\"/>";
+constexpr const char* kSideButton =
+    "<OBUTTONC ONAME=\"Side\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"ctl\" ODESTPOS=\"10,10\" "
+    "OTOOLTIP=\"Play\"/>";
 
 TEST_F(SkinDocumentTest, AFailingElementEndsTheLoadWithItsLineAndKeepsTheSkin) {
-    ASSERT_EQ(load(std::string(kSideButton) +
-                       "\n<OBUTTONC ONAME=\"Logo\" URL=\"https://example.org\" OSRCRECT=\"0,0,79,9\" "
-                       "OBITMAPRES=\"ctl\" ODESTRECT=\"10,30,30,40\"/><OUNKNOWN A=\"1\"/>",
-                   "<OSKININFO ONAME=\"Test\" ODATE=\"2026.12.08\"/>\n"),
-              0);
+    ASSERT_EQ(
+        load(std::string(kSideButton) +
+                 "\n<OBUTTONC ONAME=\"Logo\" URL=\"https://example.org\" OSRCRECT=\"0,0,79,9\" "
+                 "OBITMAPRES=\"ctl\" ODESTRECT=\"10,30,30,40\"/><OUNKNOWN A=\"1\"/>",
+             "<OSKININFO ONAME=\"Test\" ODATE=\"2026.12.08\"/>\n"),
+        0);
     EXPECT_EQ(document.description().name, "Test");
     std::string url;
     ASSERT_TRUE(document.readText("Logo", url));
@@ -91,8 +96,10 @@ TEST_F(SkinDocumentTest, AFailingElementEndsTheLoadWithItsLineAndKeepsTheSkin) {
         "<OBUTTONC ONAME=\"b\" OBITMAPRES=\"ctl\"/>",
         "<OBUTTONC ONAME=\"b\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"none\"/>",
         "<OBUTTONC " + button + "OSRCRECT=\"0,0,79,9\" ODESTPOS=\"1;1\"/>",
-        "<OBUTTONC ONAME=\"Play\" URL=\"https://example.org\" OSRCRECT=\"0,0,79,9\" OBITMAPRES=\"ctl\"/>",
-        "<OBUTTONC " + button + "OSRCRECT=\"0,0,79,9\"><OBUTTONC " + button + "OSRCRECT=\"0,0,79,9\"/>",
+        "<OBUTTONC ONAME=\"Play\" URL=\"https://example.org\" OSRCRECT=\"0,0,79,9\" "
+        "OBITMAPRES=\"ctl\"/>",
+        "<OBUTTONC " + button + "OSRCRECT=\"0,0,79,9\"><OBUTTONC " + button +
+            "OSRCRECT=\"0,0,79,9\"/>",
         "<OMULTISTATEC ONAME=\"m\" ONUMSTATES=\"0\" OSRCRECT=\"100,0,179,29\" OBITMAPRES=\"ctl\"/>",
         "<OSLIDERC ONAME=\"s\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\"/>",
         "<OTEXTC ONAME=\"t\" OFONTRES=\"none\"/>",
@@ -140,17 +147,18 @@ TEST_F(SkinDocumentTest, MagentaIsTransparentAndOutsideTheShape) {
 
 // Every look of every bitmap-only control, pixel for pixel.
 TEST_F(SkinDocumentTest, BitmapControlsDrawEveryLookExactly) {
-    ASSERT_EQ(load(std::string(kSideButton) +
-                   "\n<OBUTTONC ONAME=\"Vert\" OSRCRECT=\"0,20,19,59\" OBITMAPRES=\"ctl\" "
-                   "OBITMAPSTYLE=\"vert\" ODESTPOS=\"40,10\" OCHANGEWINDOW=\"Small\"/>"
-                   "\n<OMULTISTATEC ONAME=\"Mode\" ONUMSTATES=\"3\" OSRCRECT=\"100,0,179,29\" "
-                   "OBITMAPRES=\"ctl\" ODESTPOS=\"70,10\" OTOOLTIP=\"Auto|Manual|Off\"/>"
-                   "\n<OSLIDERC ONAME=\"Seek\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
-                   "OTHUMBSTATES=\"10\" ODESTRECT=\"5,30,115,42\"/>"
-                   "\n<OVSLIDERC ONAME=\"Volume\" OSRCRECT=\"40,100,139,129\" OBITMAPRES=\"ctl\" "
-                   "OBITMAPSTYLE=\"vert\" OTHUMBSTATES=\"10\" OFRAMES=\"2\" ODESTRECT=\"100,5,112,30\"/>"
-                   "\n<OLEVELMETERC ONAME=\"Level\" ODESTRECT=\"5,50,65,75\" OCOLOR=\"#00FF40\"/>"),
-              0);
+    ASSERT_EQ(
+        load(std::string(kSideButton) +
+             "\n<OBUTTONC ONAME=\"Vert\" OSRCRECT=\"0,20,19,59\" OBITMAPRES=\"ctl\" "
+             "OBITMAPSTYLE=\"vert\" ODESTPOS=\"40,10\" OCHANGEWINDOW=\"Small\"/>"
+             "\n<OMULTISTATEC ONAME=\"Mode\" ONUMSTATES=\"3\" OSRCRECT=\"100,0,179,29\" "
+             "OBITMAPRES=\"ctl\" ODESTPOS=\"70,10\" OTOOLTIP=\"Auto|Manual|Off\"/>"
+             "\n<OSLIDERC ONAME=\"Seek\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
+             "OTHUMBSTATES=\"10\" ODESTRECT=\"5,30,115,42\"/>"
+             "\n<OVSLIDERC ONAME=\"Volume\" OSRCRECT=\"40,100,139,129\" OBITMAPRES=\"ctl\" "
+             "OBITMAPSTYLE=\"vert\" OTHUMBSTATES=\"10\" OFRAMES=\"2\" ODESTRECT=\"100,5,112,30\"/>"
+             "\n<OLEVELMETERC ONAME=\"Level\" ODESTRECT=\"5,50,65,75\" OCOLOR=\"#00FF40\"/>"),
+        0);
     const QPoint side(15, 12);
     const QPoint away(150, 70);
     EXPECT_TRUE(test::matchesGolden(
@@ -167,7 +175,7 @@ TEST_F(SkinDocumentTest, BitmapControlsDrawEveryLookExactly) {
         sheet("Vert", {[] {}, [&] { view->pointerMove(vert); }, [&] { view->pointerPress(vert); },
                        [&] { view->pointerRelease(vert); }, [&] { view->setState("Vert", 2); }}),
         "button_vert"));
-    EXPECT_EQ(owner.take(), (Events{"Vert:1", "Vert:6"}));  // carries the window name
+    EXPECT_EQ(owner.take(), (Events{"Vert:1", "Vert:6"}));           // carries the window name
     EXPECT_EQ(pixel(41, 10), test::cellColour(1, 0, 2) & 0xFFFFFF);  // disabled: cell 2
     view->pointerPress(vert);  // a disabled button takes no press
     EXPECT_TRUE(owner.take().empty());
@@ -196,12 +204,12 @@ TEST_F(SkinDocumentTest, BitmapControlsDrawEveryLookExactly) {
                        [&] { view->setValue("Seek", 10); }, [&] { view->setValue("Seek", 89); },
                        [&] { view->setValue("Seek", 90); }, [&] { view->setValue("Seek", 100); }}),
         "slider_h"));
-    EXPECT_TRUE(test::matchesGolden(
-        sheet("Volume", {[&] { view->setValue("Volume", 0); }, [&] { view->setValue("Volume", 50); },
-                         [&] { view->pointerMove(QPoint(105, 18)); },
-                         [&] { view->pointerPress(QPoint(105, 18)); },
-                         [&] { view->setValue("Volume", 100); }}),
-        "slider_v"));
+    EXPECT_TRUE(test::matchesGolden(sheet("Volume", {[&] { view->setValue("Volume", 0); },
+                                                     [&] { view->setValue("Volume", 50); },
+                                                     [&] { view->pointerMove(QPoint(105, 18)); },
+                                                     [&] { view->pointerPress(QPoint(105, 18)); },
+                                                     [&] { view->setValue("Volume", 100); }}),
+                                    "slider_v"));
 
     std::vector<std::int16_t> samples(200);
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -215,11 +223,12 @@ TEST_F(SkinDocumentTest, BitmapControlsDrawEveryLookExactly) {
 }
 
 TEST_F(SkinDocumentTest, SlidersFollowThePointerAndSnapToTheirNotch) {
-    ASSERT_EQ(load("<OSLIDERC ONAME=\"Pan\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
-                   "OTHUMBSTATES=\"10\" ONOTCH=\"50\" ONOTCHWIDTH=\"10\" ODESTRECT=\"10,30,220,40\"/>"
-                   "\n<OSLIDERC ONAME=\"One\" OSRCRECT=\"0,100,29,109\" OBITMAPRES=\"ctl\" "
-                   "ODESTRECT=\"0,50,110,60\"/>"),
-              0);
+    ASSERT_EQ(
+        load("<OSLIDERC ONAME=\"Pan\" OSRCRECT=\"0,100,29,199\" OBITMAPRES=\"ctl\" "
+             "OTHUMBSTATES=\"10\" ONOTCH=\"50\" ONOTCHWIDTH=\"10\" ODESTRECT=\"10,30,220,40\"/>"
+             "\n<OSLIDERC ONAME=\"One\" OSRCRECT=\"0,100,29,109\" OBITMAPRES=\"ctl\" "
+             "ODESTRECT=\"0,50,110,60\"/>"),
+        0);
     auto& pan = static_cast<SliderControl&>(*view->findControl("Pan"));
     ASSERT_EQ(pan.trackLength(), 200);
     // Pressed on the thumb 5 pixels from its start, dragged along the track.
@@ -264,15 +273,25 @@ TEST_F(SkinDocumentTest, SlidersFollowThePointerAndSnapToTheirNotch) {
 
 TEST_F(SkinDocumentTest, TextFieldsAlignAndTheTimeShowsItsEnd) {
     const std::string field = "OFONTRES=\"sans\" OCOLOR=\"#FFFFFF\" ";
-    ASSERT_EQ(load("<OPANEL ONAME=\"Texts\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"0,0\">\n"
-                   "</OPANEL><OPANEL ONAME=\"P\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"80,0\">"
-                   "<OTEXTC ONAME=\"L\" " + field + "ODESTRECT=\"0,0,40,10\" OALIGN=\"left\"/>"
-                   "<OTEXTC ONAME=\"C\" " + field + "ODESTRECT=\"0,10,40,20\" OALIGN=\"Center\"/>"
-                   "<OTEXTC ONAME=\"R\" " + field + "ODESTRECT=\"0,20,40,30\" OALIGN=\"Right\"/>"
-                   "</OPANEL><OPANEL ONAME=\"Q\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"80,40\">"
-                   "<OTEXTC ONAME=\"Time\" " + field + "ODESTRECT=\"0,0,40,14\"/>"
-                   "<OTEXTC ONAME=\"Info\" " + field + "ODESTRECT=\"0,15,40,29\"/></OPANEL>"),
-              0);
+    ASSERT_EQ(
+        load("<OPANEL ONAME=\"Texts\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"0,0\">\n"
+             "</OPANEL><OPANEL ONAME=\"P\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"80,0\">"
+             "<OTEXTC ONAME=\"L\" " +
+             field +
+             "ODESTRECT=\"0,0,40,10\" OALIGN=\"left\"/>"
+             "<OTEXTC ONAME=\"C\" " +
+             field +
+             "ODESTRECT=\"0,10,40,20\" OALIGN=\"Center\"/>"
+             "<OTEXTC ONAME=\"R\" " +
+             field +
+             "ODESTRECT=\"0,20,40,30\" OALIGN=\"Right\"/>"
+             "</OPANEL><OPANEL ONAME=\"Q\" OBITMAP=\"panel\" ORECT=\"0,0,40,30\" OPOS=\"80,40\">"
+             "<OTEXTC ONAME=\"Time\" " +
+             field +
+             "ODESTRECT=\"0,0,40,14\"/>"
+             "<OTEXTC ONAME=\"Info\" " +
+             field + "ODESTRECT=\"0,15,40,29\"/></OPANEL>"),
+        0);
     const QRgb panel = 0x305070;
     // The columns of the field's rectangle that hold the text's pixels.
     const auto inked = [&](const QRect& area) {
@@ -319,10 +338,12 @@ TEST_F(SkinDocumentTest, SkinFilesResolveInsideTheSkinOnly) {
     stranger.fill(Qt::red);
     std::filesystem::create_directories(env.path("elsewhere"));
     stranger.save(QString::fromStdString(env.path("elsewhere/ctl.png")));
-    ASSERT_EQ(load("", "<OBITMAPRES ONAME=\"rel\" OFILE=\"art\\p2.bmp\"/>\n"
-                       "<OBITMAPRES ONAME=\"rel2\" OFILE=\"./art/../art/p2.bmp\"/>\n"
-                       "<OBITMAPRES ONAME=\"drive\" OFILE=\"C:\\Design\\ctl.png\"/>\n"
-                       "<OBITMAPRES ONAME=\"abs\" OFILE=\"" + env.path("elsewhere/ctl.png") + "\"/>\n"),
+    ASSERT_EQ(load("",
+                   "<OBITMAPRES ONAME=\"rel\" OFILE=\"art\\p2.bmp\"/>\n"
+                   "<OBITMAPRES ONAME=\"rel2\" OFILE=\"./art/../art/p2.bmp\"/>\n"
+                   "<OBITMAPRES ONAME=\"drive\" OFILE=\"C:\\Design\\ctl.png\"/>\n"
+                   "<OBITMAPRES ONAME=\"abs\" OFILE=\"" +
+                       env.path("elsewhere/ctl.png") + "\"/>\n"),
               0);
     EXPECT_EQ(document.bitmap("rel")->width(), 40);
     EXPECT_EQ(document.bitmap("rel2")->width(), 40);
@@ -341,9 +362,10 @@ TEST_F(SkinDocumentTest, PackagedSkinWithFontAndDoubleSizeBitmaps) {
                        .scaled(400, 400, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     large.invertPixels();
     large.save(QString::fromStdString(skin.folder() + "/ctl@2x.png"));
-    skin.write("<OFONTRES ONAME=\"shipped\" OFACE=\"NanumGothic\" OFILE=\"face.ttf\"/>\n"
-               "<OWINDOW ONAME=\"W\"><OBKBITMAP OBITMAPRES=\"bg\"/>" + std::string(kSideButton) +
-               "</OWINDOW>");
+    skin.write(
+        "<OFONTRES ONAME=\"shipped\" OFACE=\"NanumGothic\" OFILE=\"face.ttf\"/>\n"
+        "<OWINDOW ONAME=\"W\"><OBKBITMAP OBITMAPRES=\"bg\"/>" +
+        std::string(kSideButton) + "</OWINDOW>");
     const std::string package = skin.pack(env.path("Test.VSK"));
     ASSERT_EQ(document.loadPackage(package), 0) << document.failure();
     EXPECT_TRUE(test::folderEntries(env.path("tmp")).empty());

@@ -62,7 +62,8 @@ void writeSeeds(const std::string& folder) {
         "ODESTPOS=\"0,0\" OTOOLTIP=\"a|b\"/>\n"
         "<OSLIDERC ONAME=\"Seek\" OSRCRECT=\"0,0,29,39\" OBITMAPRES=\"ctl\" OTHUMBSTATES=\"4\" "
         "ONOTCH=\"50\" ONOTCHWIDTH=\"4\" ODESTRECT=\"0,10,30,20\"/>\n</OPANEL>\n"
-        "<OVSLIDERC ONAME=\"Volume\" OSRCRECT=\"0,0,39,29\" OBITMAPRES=\"ctl\" OBITMAPSTYLE=\"vert\" "
+        "<OVSLIDERC ONAME=\"Volume\" OSRCRECT=\"0,0,39,29\" OBITMAPRES=\"ctl\" "
+        "OBITMAPSTYLE=\"vert\" "
         "OTHUMBSTATES=\"4\" OFRAMES=\"2\" ODESTRECT=\"54,0,64,32\"/>\n"
         "<OTEXTC ONAME=\"Time\" OFONTRES=\"f\" ODESTRECT=\"1,14,40,30\" OCOLOR=\"#FFFFFF\" "
         "OBOLD=\"yes\" OALIGN=\"Right\"/>\n"
@@ -105,8 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int extracted = archive.extract(sandbox->package(), sandbox->target());
     if (extracted == 0) {
         ambrin::SkinDocument document;
-        const int result =
-            document.buildSkin(sandbox->target(), sandbox->target() + "/skin.xml");
+        const int result = document.buildSkin(sandbox->target(), sandbox->target() + "/skin.xml");
         if (result != 0 && result != 8 && result != 23) {
             std::fprintf(stderr, "skin package fuzz: unexpected result %d\n", result);
             std::abort();
@@ -122,7 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
             const QSize size = view->size();
-            const QPoint points[] = {{1, 1}, {size.width() / 2, size.height() / 2}, {size.width() - 1, size.height() - 1}};
+            const QPoint points[] = {{1, 1},
+                                     {size.width() / 2, size.height() / 2},
+                                     {size.width() - 1, size.height() - 1}};
             for (const QPoint& at : points) {
                 view->pointerMove(at);
                 view->pointerPress(at);
