@@ -21,8 +21,9 @@ namespace {
 std::vector<std::uint8_t> speechBuffer() {
     std::vector<std::uint8_t> bytes(4096);
     for (std::size_t i = 0; i < 2048; ++i) {
-        const auto sample = static_cast<std::int16_t>(4000 * std::sin(static_cast<double>(i) * 0.3) *
-                                                      std::sin(static_cast<double>(i) * 0.004));
+        const auto sample =
+            static_cast<std::int16_t>(4000 * std::sin(static_cast<double>(i) * 0.3) *
+                                      std::sin(static_cast<double>(i) * 0.004));
         bytes[2 * i] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(sample) & 0xFF);
         bytes[2 * i + 1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(sample) >> 8);
     }
@@ -51,7 +52,8 @@ void capturePath(benchmark::State& state, ambrin::RecordingSink& sink) {
 }
 
 std::string scratchFile(const char* name) {
-    const std::string folder = std::filesystem::temp_directory_path() / ("ambench." + std::to_string(::getpid()));
+    const std::string folder =
+        std::filesystem::temp_directory_path() / ("ambench." + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string path = folder + "/" + name;
     std::filesystem::remove(path);

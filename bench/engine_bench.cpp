@@ -8,15 +8,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "core/SettingsStore.h"
+#include "core/AppContext.h"
 #include "core/EngineParts.h"
+#include "core/SettingsStore.h"
 
 namespace {
 
 class TempConfig {
-public:
+  public:
     TempConfig() {
         char pattern[] = "/tmp/ambench.XXXXXX";
         m_root = ::mkdtemp(pattern);
@@ -26,7 +26,7 @@ public:
     ~TempConfig() { std::filesystem::remove_all(m_root); }
     const std::string& root() const { return m_root; }
 
-private:
+  private:
     std::string m_root;
 };
 
@@ -52,18 +52,22 @@ BENCHMARK(BM_SettingsWriteInt);
 
 // Post → event thread → broadcast to a window, measured as throughput.
 class CountingWindow : public ambrin::MainWindowInterface {
-public:
-    CountingWindow(ambrin::AppContext& context, std::atomic<long>& seen) : m_context(context), m_seen(seen) {}
+  public:
+    CountingWindow(ambrin::AppContext& context, std::atomic<long>& seen)
+        : m_context(context), m_seen(seen) {}
     bool start() override {
-        m_context.registry->registerObject("MainWindow", std::make_shared<ambrin::MainWindowObject>(this));
+        m_context.registry->registerObject("MainWindow",
+                                           std::make_shared<ambrin::MainWindowObject>(this));
         return true;
     }
-    void onEvent(const ambrin::EngineEvent&) override { m_seen.fetch_add(1, std::memory_order_release); }
+    void onEvent(const ambrin::EngineEvent&) override {
+        m_seen.fetch_add(1, std::memory_order_release);
+    }
     std::string selectedFile() override { return {}; }
     void performAction(std::string_view) override {}
     void openManual() override {}
 
-private:
+  private:
     ambrin::AppContext& m_context;
     std::atomic<long>& m_seen;
 };
@@ -73,7 +77,9 @@ void BM_EventRoundTrip(benchmark::State& state) {
     std::atomic<long> seen{0};
     ambrin::AppContext context;
     ambrin::EngineParts parts;
-    parts.makeMainWindow = [&](ambrin::AppContext&) { return std::make_unique<CountingWindow>(context, seen); };
+    parts.makeMainWindow = [&](ambrin::AppContext&) {
+        return std::make_unique<CountingWindow>(context, seen);
+    };
     parts.sleep = [](std::chrono::milliseconds) {};
     ambrin::EngineController controller(context, parts);
     controller.start();

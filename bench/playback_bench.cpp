@@ -20,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 std::string recording() {
     static const std::string path = [] {
-        const std::string folder = std::filesystem::temp_directory_path() / ("ambplay." + std::to_string(::getpid()));
+        const std::string folder =
+            std::filesystem::temp_directory_path() / ("ambplay." + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         const std::string file = folder + "/call.wav";
         ambrin::WavSink sink(1, 16, 8000, 0);
@@ -50,7 +51,12 @@ void BM_PlayToFirstPosition(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
     }
 }
-BENCHMARK(BM_PlayToFirstPosition)->UseManualTime()->Iterations(1)->Repetitions(20)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayToFirstPosition)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SeekToNewPosition(benchmark::State& state) {
     ::setenv("AMBRIN_AUDIO_SINK", "fakesink sync=true", 1);
@@ -68,6 +74,11 @@ void BM_SeekToNewPosition(benchmark::State& state) {
         target = target == 5 ? 20 : 5;
     }
 }
-BENCHMARK(BM_SeekToNewPosition)->UseManualTime()->Iterations(1)->Repetitions(20)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeekToNewPosition)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

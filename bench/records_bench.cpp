@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "codec/WavSink.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
-#include "codec/WavSink.h"
 #include "records/CallStorage.h"
 #include "records/RecordDatabase.h"
 

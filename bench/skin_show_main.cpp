@@ -1,7 +1,8 @@
 // Shows one window of a skin package for a while and reports the CPU it used, or saves a
 // picture of it. Used by bench/skin_idle_cpu.sh and for looking at skins.
 //   ambrin_skin_show PACKAGE SECONDS [WINDOW] [PICTURE.png]
-// PACKAGE "-" is the benchmarks' generated skin, written into $TMPDIR.
+// The picture is the window as shown, transparent outside its shape. PACKAGE "-" is the benchmarks'
+// generated skin, written into $TMPDIR.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
         std::printf("shown %.1f s: CPU %.3f s = %.3f %% of one core\n", wall, used,
                     100.0 * used / wall);
         if (argc > 4) {
-            window.grab().save(argv[4]);
+            view->shapedImage().save(argv[4]);
         }
         app.quit();
     });

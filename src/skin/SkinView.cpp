@@ -63,6 +63,22 @@ void SkinView::renderAll() {
     markDirty(whole);
 }
 
+QImage SkinView::shapedImage() {
+    const QImage& drawn = buffer();
+    QImage shaped(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    shaped.setDevicePixelRatio(m_scale);
+    shaped.fill(Qt::transparent);
+    if (drawn.isNull()) {
+        return shaped;
+    }
+    QPainter painter(&shaped);
+    if (!m_region.isEmpty()) {
+        painter.setClipRegion(m_region);
+    }
+    painter.drawImage(QPoint(0, 0), drawn);
+    return shaped;
+}
+
 void SkinView::restoreBackground(QPainter& painter, const QRect& area, int panel) const {
     const QRect inWindow = area & QRect(QPoint(0, 0), m_size);
     if (m_background) {

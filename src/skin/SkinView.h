@@ -65,6 +65,9 @@ class SkinView : public std::enable_shared_from_this<SkinView> {
     const QImage& buffer();
     // Draws the whole window afresh.
     void renderAll();
+    // The window as the screen shows it: the buffer with everything outside the shape
+    // transparent (premultiplied ARGB at the view's scale), for pictures of the skin.
+    QImage shapedImage();
 
     // The family for text fields whose own face is unknown ("SkinDefaultFont").
     void setDefaultFamily(const QString& family);

@@ -19,13 +19,13 @@ namespace {
 using Calls = std::vector<std::string>;
 
 void ensureWidgetApplication() {
-    static std::unique_ptr<QApplication> app;
     if (QApplication::instance() == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
         static int argc = 1;
         static char name[] = "skin_window_tests";
         static char* argv[] = {name, nullptr};
-        app = std::make_unique<QApplication>(argc, argv);
+        // Never destroyed: Qt's own statics are gone by the time static destructors run.
+        new QApplication(argc, argv);
     }
 }
 

@@ -34,7 +34,6 @@ void fillCells(QImage& image, int group, int left, int top, int columns, int row
 }  // namespace
 
 void ensureGuiApplication() {
-    static std::unique_ptr<QGuiApplication> app;
     if (QGuiApplication::instance() != nullptr) {
         return;
     }
@@ -44,7 +43,8 @@ void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "skin_tests";
     static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    // Never destroyed: Qt's own statics are gone by the time static destructors run.
+    new QGuiApplication(argc, argv);
 }
 
 QRgb cellColour(int group, int column, int row) {

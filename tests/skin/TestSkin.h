@@ -7,7 +7,7 @@
 namespace ambrin::test {
 
 // Creates a QGuiApplication (offscreen unless QT_QPA_PLATFORM says otherwise) for the whole
-// test program, once; skin fonts and text need one.
+// test program, once, and keeps it to the end; skin fonts and text need one.
 void ensureGuiApplication();
 
 // The colour of one cell of the test skin's images: `group` tells the images apart,

@@ -139,6 +139,10 @@ TEST_F(SkinDocumentTest, MagentaIsTransparentAndOutsideTheShape) {
         area += qint64{rect.width()} * rect.height();
     }
     EXPECT_EQ(area, 240 * 79 - 21);
+    const QImage shaped = view->shapedImage();
+    EXPECT_EQ(qAlpha(shaped.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(shaped.pixel(60, 79)), 0);
+    EXPECT_EQ(shaped.pixel(60, 40), view->buffer().pixel(60, 40));
 
     // The button's magenta centre pixel shows the window's background through it.
     EXPECT_EQ(pixel(10, 10), test::cellColour(0, 0, 0) & 0xFFFFFF);

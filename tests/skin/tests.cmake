@@ -10,7 +10,7 @@ if(NOT AMBRIN_SANITIZE)
     add_test(NAME skin_fuzz
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/skin/fuzz/run_fuzzers.sh
                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/skin-fuzz)
-    set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 420)
+    set_tests_properties(skin_fuzz PROPERTIES LABELS fuzz TIMEOUT 900)
 endif()
 
 # The shipped skins as the build packs them.

@@ -31,8 +31,10 @@ qt_libs=($(pkg-config --libs Qt6Gui))
 base=(SkinReader SkinArchive SkinPaths TarHeader)
 elements=(BitmapResource ButtonControl FontResource LevelMeterControl MultiStateControl
           SkinControl SkinDocument SkinValues SkinView SliderControl TextControl UnpackFolder)
+# The compiler cache keeps repeated runs short.
+launcher=$(command -v ccache || true)
 compile() {
-    "$cxx" "${flags[@]}" "${qt_flags[@]}" -fsanitize=fuzzer-no-link -c "$1" -o "$2"
+    $launcher "$cxx" "${flags[@]}" "${qt_flags[@]}" -fsanitize=fuzzer-no-link -c "$1" -o "$2"
 }
 for source in "${base[@]}" "${elements[@]}"; do
     compile "$root/src/skin/$source.cpp" "$work/obj/$source.o" &
@@ -83,14 +85,19 @@ for target in "${targets[@]}"; do
     if [ "$target" = skin_reader ]; then
         dict="$root/tests/skin/fuzz/skin_reader.dict"
     fi
+    suppressions=
     if [ "$target" = skin_package ]; then
         # The fuzzer writes its seed package (made with the program's own packer) itself.
         dict="$root/tests/skin/fuzz/skin_reader.dict"
         limit=$package_seconds
+        # fontconfig keeps its configuration to the end of the process.
+        suppressions=:suppressions=$root/tests/skin/fuzz/lsan.supp
     fi
+    mkdir -p -m 0700 "$work/runtime"
     status=0
     (cd "$run" && TMPDIR="$run/tmp" AMBRIN_FUZZ_SEEDS="$work/seeds/$target" \
-        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        XDG_RUNTIME_DIR="$work/runtime" HOME="$work/runtime" \
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS="print_suppressions=0$suppressions" \
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         "$work/bin/$target" -max_total_time="$limit" -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$work/logs/$target-" -dict="$dict" \
