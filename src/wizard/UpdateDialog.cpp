@@ -96,7 +96,9 @@ void UpdateDialog::reject() {
     const auto answer = QMessageBox::question(this, qt(wizardString(str::kUpdateTitle)),
                                               qt(wizardString(str::kStopQuestion)),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
+    // The transfers go on while the question waits; once the files are being put in place
+    // or are in place, the update is finished rather than stopped half-way.
+    if (answer == QMessageBox::Yes && m_stage < kStageInstall) {
         m_cancel.set();
         fail();
     }

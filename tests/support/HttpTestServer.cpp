@@ -7,21 +7,24 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace ambrin::test {
 
 namespace {
 
-void sendAll(int fd, const std::string& data) {
+// False when the client went away.
+bool sendAll(int fd, const std::string& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t done = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
         if (done <= 0) {
-            return;  // the client went away
+            return false;
         }
         sent += static_cast<std::size_t>(done);
     }
+    return true;
 }
 
 std::string statusLine(int status) {
@@ -133,6 +136,15 @@ void HttpTestServer::answer(int client) {
             break;
         case Kind::OversizedHeader:
             sendAll(client, statusLine(200) + length + "X-Padding: " + std::string(5000, 'p') + "\r\n\r\n" + found.body);
+            break;
+        case Kind::SlowBody:
+            sendAll(client, statusLine(200) + length + "\r\n");
+            for (std::size_t at = 0; at < found.body.size(); at += 16384) {
+                if (!sendAll(client, found.body.substr(at, 16384))) {
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
             break;
         case Kind::TruncatedBody:
             sendAll(client, statusLine(200) + length + "\r\n" + found.body.substr(0, found.body.size() / 2));

@@ -19,6 +19,7 @@ public:
         Redirect,         // 302 with "Location"
         OversizedHeader,  // 200 whose header runs past 5000 bytes before its end
         TruncatedBody,    // 200 announcing the whole body, then half of it and the end
+        SlowBody,         // 200 with the body in 16 KiB pieces, 50 ms apart
     };
     struct Answer {
         Kind kind = Kind::Plain;

@@ -5,14 +5,17 @@ ambrin_test(wizard_tests
     SOURCES wizard/update_parts_test.cpp support/HttpTestServer.cpp
     LIBS ambrin_wizard_core ${CMAKE_DL_LIBS})
 add_dependencies(wizard_tests wizard ambrin)
-# The exports are looked up as the launcher does: libwizard.so by name.
+# The exports are looked up as the launcher does: libwizard.so by name. An RPATH rather
+# than a RUNPATH, as it also serves a dlopen that a sanitizer runtime makes on our behalf.
 set_target_properties(wizard_tests PROPERTIES BUILD_RPATH $<TARGET_FILE_DIR:wizard>)
+target_link_options(wizard_tests PRIVATE -Wl,--disable-new-dtags)
 
 # The launcher's part in an update, for the whole-update test: it is copied beside
 # libwizard.so into the installation folder and finds it there.
 add_executable(ambrin_update_runner wizard/update_runner.cpp)
 target_link_libraries(ambrin_update_runner PRIVATE Qt6::Widgets ${CMAKE_DL_LIBS} ambrin_warnings)
-set_target_properties(ambrin_update_runner PROPERTIES BUILD_RPATH "$ORIGIN" SKIP_BUILD_RPATH OFF)
+set_target_properties(ambrin_update_runner PROPERTIES BUILD_RPATH "$ORIGIN")
+target_link_options(ambrin_update_runner PRIVATE -Wl,--disable-new-dtags)
 
 # The installed program (3.0.0.0) and the release that replaces it (3.0.0.1).
 set(AMBRIN_RELEASES ${CMAKE_CURRENT_BINARY_DIR}/releases)

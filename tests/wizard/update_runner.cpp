@@ -2,7 +2,8 @@
 // loads libwizard.so by name, calls its Update export and ends with its result. It also
 // plays the user: every message box the library shows is printed ("box: title|text") and
 // answered with --answer yes|no (the real buttons are clicked), and pictures of the
-// question and of the update dialog go into --pictures FOLDER.
+// question and of the update dialog go into --pictures FOLDER. With --stop, the user
+// closes the update dialog as soon as it shows the download.
 
 #include <dlfcn.h>
 
@@ -18,8 +19,13 @@
 int main(int argc, char** argv) {
     std::string answer = "yes";
     std::string pictures;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--answer") == 0) {
+    bool stop = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--stop") == 0) {
+            stop = true;
+        } else if (i + 1 == argc) {
+            break;
+        } else if (std::strcmp(argv[i], "--answer") == 0) {
             answer = argv[++i];
         } else if (std::strcmp(argv[i], "--pictures") == 0) {
             pictures = argv[++i];
@@ -52,6 +58,14 @@ int main(int argc, char** argv) {
         }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible()) {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (stop && widget->objectName() == "UpdateDialog" && widget->isVisible()) {
+                    stop = false;
+                    // As the window's close button does; outside this handler, so that the
+                    // question it brings up is answered by the next round.
+                    QTimer::singleShot(0, widget, [widget] { widget->close(); });
+                }
+            }
             return;
         }
         std::printf("box: %s|%s\n", box->windowTitle().toStdString().c_str(), box->text().toStdString().c_str());

@@ -110,8 +110,12 @@ public:
         std::optional<int> code;
         std::string output;
     };
-    Run runUpdate() {
-        ChildProcess runner(folder + "refrex", {"--answer", "yes", "--pictures", pictures}, env.root());
+    Run runUpdate(bool stopDownload = false) {
+        std::vector<std::string> arguments = {"--answer", "yes", "--pictures", pictures};
+        if (stopDownload) {
+            arguments.push_back("--stop");
+        }
+        ChildProcess runner(folder + "refrex", arguments, env.root());
         const auto code = runner.wait(90s);
         return {code, runner.output() + runner.errors()};
     }
@@ -220,6 +224,7 @@ struct FailureCase {
     const char* name;
     bool asks;  // the failure comes after the user has said yes
     std::function<void(UpdateTest&, std::string&)> prepare;
+    bool userStops = false;  // the user closes the dialog during the download
 };
 
 void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
@@ -239,7 +244,7 @@ class UpdateFailureTest : public UpdateTest, public ::testing::WithParamInterfac
 TEST_P(UpdateFailureTest, LeavesEveryInstalledFileAsItWas) {
     std::string text = manifest;
     GetParam().prepare(*this, text);
-    const Run run = runUpdate();
+    const Run run = runUpdate(GetParam().userStops);
     EXPECT_EQ(run.code, 1) << run.output;
     EXPECT_NE(run.output.find("Update returned 0"), std::string::npos) << run.output;
     for (const std::string& name : kInstalled) {
@@ -247,6 +252,9 @@ TEST_P(UpdateFailureTest, LeavesEveryInstalledFileAsItWas) {
     }
     EXPECT_EQ(mode(folder + "ambrin"), "0755");
     EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
+    if (GetParam().userStops) {
+        EXPECT_NE(run.output.find("box: Ambrin+ 자동 업데이트|업데이트를 중지하시겠습니까?"), std::string::npos) << run.output;
+    }
     if (GetParam().asks) {
         EXPECT_NE(run.output.find("box: "), std::string::npos) << run.output;
         EXPECT_EQ(program->wait(10s), 0);  // ended for the update, then started again
@@ -291,6 +299,8 @@ const FailureCase kFailures[] = {
          body[0] = 'a';
          t.server.serve("/files/readme.txt", body);
      }},
+    {"UserStopsTheDownload", true,
+     [](UpdateTest& t, std::string&) { t.serveAmbrin(HttpTestServer::Kind::SlowBody); }, true},
     {"UnsignedManifest", false, [](UpdateTest& t, std::string&) { t.server.remove(kSignaturePath); }},
     {"SignedByAnotherKey", false, [](UpdateTest& t, std::string& text) { t.publishManifest(text, "other"); }},
     {"EditedAfterSigning", false,
