@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QRegion>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPainter;
 
@@ -26,7 +30,7 @@ class BitmapResource {
     int height() const { return m_image.height(); }
     int depth() const { return m_depth; }
     bool hasTransparency() const { return m_transparent.has_value(); }
-    bool hasDoubleSize() const { return !m_double.isNull(); }
+    bool hasDoubleSize() const { return m_double != nullptr; }
     // The image as loaded, as 32-bit RGB.
     const QImage& image() const { return m_image; }
     // True where the pixel is the transparent colour (false everywhere without one).
@@ -45,12 +49,22 @@ class BitmapResource {
               int scale) const;
 
   private:
+    // The "@2x" file as read from the package, decoded on the first draw at scale 2 (the
+    // package's files are gone by then; most screens never need it).
+    struct DoubleSize {
+        QByteArray file;
+        std::once_flag decoded;
+        QImage image;  // premultiplied, masked from the 1x mask; null when unusable
+    };
+    const QImage& doubleImage() const;
+
     std::string m_name;
-    QImage m_image;   // RGB32
-    QImage m_drawn;   // premultiplied ARGB with the masked pixels clear (transparent only)
-    QImage m_double;  // the "@2x" image, masked from the 1x mask; null when absent
+    QImage m_image;  // RGB32
+    QImage m_drawn;  // premultiplied ARGB with the masked pixels clear (transparent only)
+    std::shared_ptr<DoubleSize> m_double;  // none without an "@2x" file
     int m_depth = 0;
     std::optional<QColor> m_transparent;
+    std::vector<unsigned char> m_mask;  // one byte a pixel, 1 where transparent; empty without
 };
 
 }  // namespace ambrin
