@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QEnterEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -543,6 +544,8 @@ void SkinWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void SkinWindow::mouseMoveEvent(QMouseEvent* event) {
+    m_pointerOver = true;
+    m_pointer = event->position().toPoint();
     if (!m_view) {
         return;
     }
@@ -601,7 +604,14 @@ void SkinWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void SkinWindow::enterEvent(QEnterEvent* event) {
+    m_pointerOver = true;
+    m_pointer = event->position().toPoint();
+    QWidget::enterEvent(event);
+}
+
 void SkinWindow::leaveEvent(QEvent* event) {
+    m_pointerOver = false;
     if (m_view) {
         const std::lock_guard<std::recursive_mutex> guard(m_lock);
         m_view->pointerLeft();
@@ -611,9 +621,8 @@ void SkinWindow::leaveEvent(QEvent* event) {
 
 void SkinWindow::tick() {
     if (!m_busy && m_view) {
-        const QPoint local = mapFromGlobal(QCursor::pos());
-        const bool inside = rect().contains(local) &&
-                            (m_view->region().isEmpty() || m_view->region().contains(local));
+        const bool inside = m_pointerOver && rect().contains(m_pointer) &&
+                            (m_view->region().isEmpty() || m_view->region().contains(m_pointer));
         if (inside && !m_pointerInside) {
             m_pointerInside = true;
             m_owner.onAction(kWindowStatus, kPointerEnteredWindow);

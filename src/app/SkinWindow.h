@@ -113,6 +113,7 @@ class SkinWindow : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -133,7 +134,11 @@ class SkinWindow : public QWidget {
     bool m_created = false;
     bool m_busy = false;
     bool m_minimised = false;
-    bool m_pointerInside = false;
+    bool m_pointerInside = false;  // as the last hover test found it
+    // Where the window system last saw the pointer over the window (it reports no pointer
+    // over the transparent parts), so that the hover test asks the server nothing.
+    bool m_pointerOver = false;
+    QPoint m_pointer;
     bool m_updaterFired = false;
     bool m_dragging = false;
     QPoint m_dragOffset;  // pointer's distance from the window's corner while dragging
