@@ -7,7 +7,6 @@
 
 namespace ambrin {
 
-
 ProfileReader ProfileReader::parse(std::string_view text) {
     ProfileReader reader;
     Section* current = nullptr;
@@ -18,7 +17,8 @@ ProfileReader ProfileReader::parse(std::string_view text) {
         }
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string_view name = trimmedView(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+            const std::string_view name = trimmedView(
+                line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
             // A repeated section is ignored: its first occurrence counts.
             current = nullptr;
             if (reader.find(name) == nullptr) {
@@ -72,9 +72,12 @@ const ProfileReader::Section* ProfileReader::find(std::string_view section) cons
     return nullptr;
 }
 
-bool ProfileReader::hasSection(std::string_view section) const { return find(section) != nullptr; }
+bool ProfileReader::hasSection(std::string_view section) const {
+    return find(section) != nullptr;
+}
 
-std::optional<std::string> ProfileReader::value(std::string_view section, std::string_view key) const {
+std::optional<std::string> ProfileReader::value(std::string_view section,
+                                                std::string_view key) const {
     const Section* found = find(section);
     if (found == nullptr) {
         return std::nullopt;
@@ -87,7 +90,8 @@ std::optional<std::string> ProfileReader::value(std::string_view section, std::s
     return std::nullopt;
 }
 
-long long ProfileReader::number(std::string_view section, std::string_view key, long long fallback) const {
+long long ProfileReader::number(std::string_view section, std::string_view key,
+                                long long fallback) const {
     const auto text = value(section, key);
     if (!text || text->empty()) {
         return fallback;

@@ -12,10 +12,11 @@ namespace ambrin {
 // around names and values ignored, the first occurrence of a section or key counting.
 // Immutable after parsing; safe to read from any thread.
 class ProfileReader {
-public:
+  public:
     static ProfileReader parse(std::string_view text);
     // Nothing when the file cannot be read or is larger than `maxBytes`.
-    static std::optional<ProfileReader> load(const std::string& path, std::size_t maxBytes = 1 << 20);
+    static std::optional<ProfileReader> load(const std::string& path,
+                                             std::size_t maxBytes = 1 << 20);
 
     bool hasSection(std::string_view section) const;
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
@@ -23,7 +24,7 @@ public:
     // key is missing or does not start with one.
     long long number(std::string_view section, std::string_view key, long long fallback = 0) const;
 
-private:
+  private:
     struct Entry {
         std::string key;
         std::string value;

@@ -19,7 +19,7 @@ constexpr std::uint64_t kMaxSectionTable = 1024 * 1024;
 
 // Reads ranges of an ELF image in its own byte order; every read is bounds-checked.
 class ElfBytes {
-public:
+  public:
     virtual ~ElfBytes() = default;
     virtual std::uint64_t size() const = 0;
     // Copies `length` bytes at `offset`; false when the range lies outside the file.
@@ -44,7 +44,7 @@ public:
 };
 
 class MemoryBytes : public ElfBytes {
-public:
+  public:
     explicit MemoryBytes(std::string_view data) : m_data(data) {}
     std::uint64_t size() const override { return m_data.size(); }
     bool read(std::uint64_t offset, void* out, std::size_t length) const override {
@@ -55,12 +55,12 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string_view m_data;
 };
 
 class FileBytes : public ElfBytes {
-public:
+  public:
     FileBytes(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
     std::uint64_t size() const override { return m_size; }
     bool read(std::uint64_t offset, void* out, std::size_t length) const override {
@@ -80,7 +80,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int m_fd;
     std::uint64_t m_size;
 };
@@ -92,7 +92,9 @@ struct Section {
     std::uint64_t size = 0;
 };
 
-std::uint64_t align4(std::uint64_t value) { return (value + 3) & ~std::uint64_t{3}; }
+std::uint64_t align4(std::uint64_t value) {
+    return (value + 3) & ~std::uint64_t{3};
+}
 
 // The text up to the first NUL of `bytes` from `at`, at most 255 characters; nothing when
 // no NUL ends it within the bytes.
@@ -101,7 +103,8 @@ std::optional<std::string> textAt(const std::vector<char>& bytes, std::size_t& a
     if (end == nullptr) {
         return std::nullopt;
     }
-    const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - (bytes.data() + at));
+    const auto length =
+        static_cast<std::size_t>(static_cast<const char*>(end) - (bytes.data() + at));
     std::string text(bytes.data() + at, std::min(length, kMaxTextLength));
     at += length + 1;
     return text;
@@ -129,8 +132,9 @@ std::optional<VersionInfo> parseNotes(const ElfBytes& elf, const std::vector<cha
             for (std::size_t i = 0; i < 4; ++i) {
                 view.number(descAt + 4 * i, info.version[i]);
             }
-            const std::vector<char> texts(notes.begin() + static_cast<std::ptrdiff_t>(descAt + 16),
-                                          notes.begin() + static_cast<std::ptrdiff_t>(descAt + descSize));
+            const std::vector<char> texts(
+                notes.begin() + static_cast<std::ptrdiff_t>(descAt + 16),
+                notes.begin() + static_cast<std::ptrdiff_t>(descAt + descSize));
             std::size_t textAtIndex = 0;
             auto product = textAt(texts, textAtIndex);
             if (!product) {
@@ -151,7 +155,10 @@ std::optional<VersionInfo> parseNotes(const ElfBytes& elf, const std::vector<cha
 
 std::optional<VersionInfo> readElf(ElfBytes& elf) {
     unsigned char ident[16];
-    if (!elf.read(0, ident, sizeof ident) || std::memcmp(ident, "\x7f" "ELF", 4) != 0) {
+    if (!elf.read(0, ident, sizeof ident) || std::memcmp(ident,
+                                                         "\x7f"
+                                                         "ELF",
+                                                         4) != 0) {
         return std::nullopt;
     }
     const bool wide = ident[4] == 2;
@@ -164,8 +171,8 @@ std::optional<VersionInfo> readElf(ElfBytes& elf) {
     std::uint16_t entrySize = 0, count = 0, namesIndex = 0;
     bool ok = true;
     if (wide) {
-        ok = elf.number(0x28, tableOffset) && elf.number(0x3A, entrySize) && elf.number(0x3C, count) &&
-             elf.number(0x3E, namesIndex);
+        ok = elf.number(0x28, tableOffset) && elf.number(0x3A, entrySize) &&
+             elf.number(0x3C, count) && elf.number(0x3E, namesIndex);
     } else {
         std::uint32_t offset32 = 0;
         ok = elf.number(0x20, offset32) && elf.number(0x2E, entrySize) && elf.number(0x30, count) &&
@@ -203,7 +210,8 @@ std::optional<VersionInfo> readElf(ElfBytes& elf) {
             continue;
         }
         char name[32] = {};
-        const std::uint64_t available = std::min<std::uint64_t>(names.size - section.name, sizeof name - 1);
+        const std::uint64_t available =
+            std::min<std::uint64_t>(names.size - section.name, sizeof name - 1);
         if (!elf.read(names.offset + section.name, name, static_cast<std::size_t>(available))) {
             continue;
         }

@@ -18,8 +18,8 @@ inline constexpr std::uint32_t kVersionNoteType = 1;
 
 // The version information of a file. Safe from any thread.
 struct VersionInfo {
-    std::string productName;      // at most 255 characters
-    std::string fileDescription;  // at most 255 characters
+    std::string productName;                 // at most 255 characters
+    std::string fileDescription;             // at most 255 characters
     std::array<std::uint32_t, 4> version{};  // major, minor, build, revision
 
     // Reads the note from any file; nothing when the file cannot be read, is not ELF, or

@@ -59,7 +59,11 @@ bool replaceFile(const std::string& source, const std::string& target) {
         if (got == 0) {
             break;
         }
-        if (first && !replacing && got >= 4 && std::memcmp(buffer.data(), "\x7f" "ELF", 4) == 0) {
+        if (first && !replacing && got >= 4 &&
+            std::memcmp(buffer.data(),
+                        "\x7f"
+                        "ELF",
+                        4) == 0) {
             mode = 0755;
         }
         first = false;

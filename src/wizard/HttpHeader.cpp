@@ -49,7 +49,8 @@ HttpHeader HttpHeader::parse(std::string_view text) {
         const std::string_view value = trimmedView(line.substr(colon + 1));
         if (equalsNoCase(name, "Content-Length")) {
             header.contentLength = decimal(value);
-        } else if ((header.status == 301 || header.status == 302) && equalsNoCase(name, "Location")) {
+        } else if ((header.status == 301 || header.status == 302) &&
+                   equalsNoCase(name, "Location")) {
             header.location = std::string(value);
             break;
         }

@@ -24,7 +24,7 @@ struct HttpHeader {
 // Collects the start of an answer until its header is complete. Not thread-safe; one per
 // transfer.
 class HttpHeaderReader {
-public:
+  public:
     enum class State { Incomplete, Complete, TooLong };
 
     // Appends received bytes. After Complete, header() and body() hold the result and
@@ -35,7 +35,7 @@ public:
     // The body bytes that came with the header.
     std::string_view body() const;
 
-private:
+  private:
     std::string m_buffer;
     std::size_t m_bodyStart = 0;
     State m_state = State::Incomplete;

@@ -81,12 +81,14 @@ int connectTo(const std::string& host, int port, std::chrono::milliseconds timeo
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+    if (host.empty() ||
+        ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
         return -1;
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
     for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        UniqueFd socket(::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+        UniqueFd socket(::socket(address->ai_family,
+                                 address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                                  address->ai_protocol));
         if (socket.get() < 0) {
             continue;
@@ -99,7 +101,8 @@ int connectTo(const std::string& host, int port, std::chrono::milliseconds timeo
             int error = 0;
             socklen_t length = sizeof error;
             if (::poll(&entry, 1, static_cast<int>(timeout.count())) != 1 ||
-                ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+                ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+                error != 0) {
                 continue;
             }
         }
@@ -112,7 +115,8 @@ bool sendAll(int socket, const std::string& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         pollfd entry{socket, POLLOUT, 0};
-        if (::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kIdleTimeout).count())) != 1) {
+        if (::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kIdleTimeout).count())) !=
+            1) {
             return false;
         }
         const ssize_t done = ::send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
@@ -127,13 +131,15 @@ bool sendAll(int socket, const std::string& data) {
     return true;
 }
 
-TransferResult runTransfer(const TransferRequest& request, const NoticeSink& notify, const CancelEvent& cancel) {
+TransferResult runTransfer(const TransferRequest& request, const NoticeSink& notify,
+                           const CancelEvent& cancel) {
     TransferResult result;
     result.expectedSize = request.expectedSize;
     notify(notice::kStarted, 0, result.expectedSize);
     const UrlParts url = splitUrl(request.url);
     UniqueFd socket(connectTo(url.host, url.port, kConnectTimeout));
-    const std::string get = "GET /" + url.path + " HTTP/1.0\r\nHost: " + request.hostHeader + "\r\n\r\n";
+    const std::string get =
+        "GET /" + url.path + " HTTP/1.0\r\nHost: " + request.hostHeader + "\r\n\r\n";
     if (socket.get() < 0 || !sendAll(socket.get(), get)) {
         notify(notice::kFailed, 0, result.expectedSize);
         return result;
@@ -213,7 +219,8 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
     file.reset();
     const bool complete = header.state() == HttpHeaderReader::State::Complete;
     // A body cut short of its announced length is a failure, never a finished file.
-    const bool shortBody = header.header().contentLength && result.bodyBytes < *header.header().contentLength;
+    const bool shortBody =
+        header.header().contentLength && result.bodyBytes < *header.header().contentLength;
     if (!failed && complete && result.status == 200 && !shortBody) {
         result.notice = notice::kFinished;
     } else {

@@ -22,13 +22,13 @@ inline constexpr long long kMaxBodyBytes = 256LL * 1024 * 1024;
 
 // Set by the dialog to stop a running transfer. Thread-safe.
 class CancelEvent {
-public:
+  public:
     void set();
     bool isSet() const;
     // Waits up to `timeout`; true when the event is (or becomes) set.
     bool waitFor(std::chrono::milliseconds timeout) const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     bool m_set = false;
@@ -36,8 +36,8 @@ private:
 
 struct TransferRequest {
     std::string url;
-    std::string localPath;    // the body goes here (created only for status 200)
-    std::string hostHeader;   // the update server's host name
+    std::string localPath;   // the body goes here (created only for status 200)
+    std::string hostHeader;  // the update server's host name
     long long expectedSize = 0;
 };
 
@@ -45,7 +45,7 @@ struct TransferResult {
     int notice = notice::kFailed;  // kFinished or kFailed
     int status = 0;                // HTTP status, 0 when no header came
     long long bodyBytes = 0;
-    long long expectedSize = 0;    // "Content-Length" when it came, else the request's
+    long long expectedSize = 0;  // "Content-Length" when it came, else the request's
 };
 
 // Called on the transfer's thread for every notice, with the expected size so far.
@@ -55,7 +55,8 @@ using NoticeSink = std::function<void(int code, long long value, long long expec
 // then 10001 after every receive followed by a wait of up to 10 ms on `cancel`, and ends
 // with 10002 or 10009. A body shorter than its "Content-Length", or longer than 256 MiB,
 // fails, and a failed transfer leaves no partial file behind.
-TransferResult runTransfer(const TransferRequest& request, const NoticeSink& notify, const CancelEvent& cancel);
+TransferResult runTransfer(const TransferRequest& request, const NoticeSink& notify,
+                           const CancelEvent& cancel);
 
 // Opens a TCP connection with a time limit; -1 on failure. Resolves the host by name unless
 // it is a dotted address.

@@ -27,7 +27,8 @@ int probeUpdateServer(const UpdateServer& server) {
         return 0;
     }
     std::string answer;
-    if (sendAll(fd, std::string("GET ") + kProbePath + " HTTP/1.0\r\nHost: " + server.host + "\r\n\r\n")) {
+    if (sendAll(fd, std::string("GET ") + kProbePath + " HTTP/1.0\r\nHost: " + server.host +
+                        "\r\n\r\n")) {
         const auto deadline = std::chrono::steady_clock::now() + kProbeTimeout;
         char buffer[kAnswerLimit];
         while (answer.size() < kAnswerLimit) {

@@ -34,8 +34,8 @@ bool decode(std::string_view line, std::uint8_t* out, std::size_t size) {
     std::vector<unsigned char> bytes(line.size());
     std::size_t length = 0;
     const char* end = nullptr;
-    if (::sodium_base642bin(bytes.data(), bytes.size(), line.data(), line.size(), nullptr, &length, &end,
-                            sodium_base64_VARIANT_ORIGINAL) != 0 ||
+    if (::sodium_base642bin(bytes.data(), bytes.size(), line.data(), line.size(), nullptr, &length,
+                            &end, sodium_base64_VARIANT_ORIGINAL) != 0 ||
         end != line.data() + line.size() || length != size) {
         return false;
     }
@@ -71,7 +71,8 @@ std::optional<MinisignSignature> MinisignSignature::parse(std::string_view text)
         return std::nullopt;
     }
     std::uint8_t raw[74];
-    if (!decode(takeLine(text), raw, sizeof raw) || raw[0] != 'E' || (raw[1] != 'd' && raw[1] != 'D')) {
+    if (!decode(takeLine(text), raw, sizeof raw) || raw[0] != 'E' ||
+        (raw[1] != 'd' && raw[1] != 'D')) {
         return std::nullopt;
     }
     MinisignSignature signature;
@@ -83,7 +84,8 @@ std::optional<MinisignSignature> MinisignSignature::parse(std::string_view text)
         return std::nullopt;
     }
     signature.trustedComment = std::string(trusted.substr(kTrusted.size()));
-    if (!decode(takeLine(text), signature.globalSignature.data(), signature.globalSignature.size())) {
+    if (!decode(takeLine(text), signature.globalSignature.data(),
+                signature.globalSignature.size())) {
         return std::nullopt;
     }
     return signature;
@@ -97,17 +99,20 @@ bool MinisignSignature::verify(const MinisignPublicKey& key, std::string_view me
     if (prehashed) {
         signedBytes.resize(crypto_generichash_BYTES_MAX);
         ::crypto_generichash(signedBytes.data(), signedBytes.size(),
-                             reinterpret_cast<const unsigned char*>(message.data()), message.size(), nullptr, 0);
+                             reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                             nullptr, 0);
     } else {
         signedBytes.assign(message.begin(), message.end());
     }
-    if (::crypto_sign_verify_detached(signature.data(), signedBytes.data(), signedBytes.size(), key.key.data()) != 0) {
+    if (::crypto_sign_verify_detached(signature.data(), signedBytes.data(), signedBytes.size(),
+                                      key.key.data()) != 0) {
         return false;
     }
     // The trusted comment is signed together with the signature itself.
     std::vector<unsigned char> global(signature.begin(), signature.end());
     global.insert(global.end(), trustedComment.begin(), trustedComment.end());
-    return ::crypto_sign_verify_detached(globalSignature.data(), global.data(), global.size(), key.key.data()) == 0;
+    return ::crypto_sign_verify_detached(globalSignature.data(), global.data(), global.size(),
+                                         key.key.data()) == 0;
 }
 
 std::optional<MinisignPublicKey> updatePublicKey() {

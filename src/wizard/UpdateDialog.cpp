@@ -29,9 +29,13 @@ constexpr std::size_t kMaxSignatureBytes = 16 * 1024;
 constexpr int kProgramEndPolls = 200;  // of 100 ms
 constexpr int kProgramEndPollMs = 100;
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
-bool programRunning() { return WindowEndpoint::exists(kMainProgramWindow, kMainProgramWindow); }
+bool programRunning() {
+    return WindowEndpoint::exists(kMainProgramWindow, kMainProgramWindow);
+}
 
 // A file of at most `limit` bytes; nothing when missing or larger.
 std::optional<std::string> readSmallFile(const std::string& path, std::size_t limit) {
@@ -104,14 +108,16 @@ void UpdateDialog::reject() {
     }
 }
 
-void UpdateDialog::startTransfer(const std::string& url, const std::string& localPath, long long expectedSize) {
+void UpdateDialog::startTransfer(const std::string& url, const std::string& localPath,
+                                 long long expectedSize) {
     joinWorker();
     TransferRequest request{url, localPath, m_server.host, expectedSize};
     // The worker only posts; the notices run here, on the GUI thread, in order. Notices
     // still queued when the dialog is gone are dropped with it.
     auto notify = [this](int code, long long value, long long expected) {
         QMetaObject::invokeMethod(
-            this, [this, code, value, expected] { onNotice(code, value, expected); }, Qt::QueuedConnection);
+            this, [this, code, value, expected] { onNotice(code, value, expected); },
+            Qt::QueuedConnection);
     };
     m_worker = std::thread([request, notify, this] { runTransfer(request, notify, m_cancel); });
 }
@@ -132,9 +138,11 @@ void UpdateDialog::onNotice(int code, long long value, long long expectedSize) {
     }
     if (code == notice::kProgress && m_stage == kStageDownload) {
         setStatus(fillPlaces(wizardString(str::kDownloading),
-                             {m_currentFile, std::to_string(value), std::to_string(m_fetched), std::to_string(m_flagged)}));
+                             {m_currentFile, std::to_string(value), std::to_string(m_fetched),
+                              std::to_string(m_flagged)}));
         if (expectedSize > 0) {
-            m_progress->setValue(static_cast<int>(std::min<long long>(100, value * 100 / expectedSize)));
+            m_progress->setValue(
+                static_cast<int>(std::min<long long>(100, value * 100 / expectedSize)));
         }
         return;
     }
@@ -143,14 +151,19 @@ void UpdateDialog::onNotice(int code, long long value, long long expectedSize) {
     }
     joinWorker();
     switch (m_stage) {
-        case kStageManifest: onManifest(); break;
-        case kStageSignature: onSignature(); break;
+        case kStageManifest:
+            onManifest();
+            break;
+        case kStageSignature:
+            onSignature();
+            break;
         case kStageDownload:
             if (checkDownload()) {
                 downloadNext();
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -176,7 +189,8 @@ void UpdateDialog::onSignature() {
     }
     ManifestList list = readManifest(ProfileReader::parse(m_manifestBytes), m_installFolder);
     if (list.noMasterFile) {
-        QMessageBox::warning(this, qt(wizardString(str::kUpdateTitle)), qt(wizardString(str::kNoMasterFile)));
+        QMessageBox::warning(this, qt(wizardString(str::kUpdateTitle)),
+                             qt(wizardString(str::kNoMasterFile)));
     }
     if (list.entries.empty()) {
         fail();
@@ -186,9 +200,9 @@ void UpdateDialog::onSignature() {
     m_flagged = list.flagged;
     if (m_flagged > 0) {
         show();
-        const auto answer = QMessageBox::warning(this, qt(wizardString(str::kUpdateTitle)),
-                                                 qt(wizardString(str::kUpdateQuestion)),
-                                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        const auto answer = QMessageBox::warning(
+            this, qt(wizardString(str::kUpdateTitle)), qt(wizardString(str::kUpdateQuestion)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes) {
             fail();
             return;
@@ -205,7 +219,8 @@ void UpdateDialog::askAndEndProgram() {
     }
     // Bring it to the front, then the Exit command that ends it without its exit question.
     WindowEndpoint::post(kMainProgramWindow, kMainProgramWindow, {kWmShowNormal, 0, 0});
-    WindowEndpoint::send(kMainProgramWindow, kMainProgramWindow, {kWmCommand, kExitCommand, kExitWithoutQuestion});
+    WindowEndpoint::send(kMainProgramWindow, kMainProgramWindow,
+                         {kWmCommand, kExitCommand, kExitWithoutQuestion});
     m_exitRequested = true;
 }
 
@@ -291,6 +306,8 @@ void UpdateDialog::cleanUp() {
     std::remove(m_signaturePath.c_str());
 }
 
-void UpdateDialog::setStatus(const std::string& text) { m_status->setText(qt(text)); }
+void UpdateDialog::setStatus(const std::string& text) {
+    m_status->setText(qt(text));
+}
 
 }  // namespace ambrin::wizard

@@ -24,7 +24,7 @@ inline constexpr const char* kMainProgram = "ambrin";
 // starts the main program again. Hidden until there is something to update. Lives on the
 // GUI thread; one transfer at a time runs on a worker thread that only posts notices here.
 class UpdateDialog : public QDialog {
-public:
+  public:
     // `installFolder` ends in "/".
     UpdateDialog(std::string installFolder, UpdateServer server, QWidget* parent = nullptr);
     ~UpdateDialog() override;
@@ -32,14 +32,21 @@ public:
     // Runs the whole update; true when it ended with all work done.
     bool run();
 
-protected:
+  protected:
     // The user's cancel while the update runs: asks first.
     void reject() override;
 
-private:
-    enum Stage { kStageManifest = 1, kStageSignature = 2, kStageDownload = 3, kStageInstall = 4, kStageDone = 5 };
+  private:
+    enum Stage {
+        kStageManifest = 1,
+        kStageSignature = 2,
+        kStageDownload = 3,
+        kStageInstall = 4,
+        kStageDone = 5
+    };
 
-    void startTransfer(const std::string& url, const std::string& localPath, long long expectedSize);
+    void startTransfer(const std::string& url, const std::string& localPath,
+                       long long expectedSize);
     void joinWorker();
     void onNotice(int code, long long value, long long expectedSize);
     void onManifest();

@@ -37,19 +37,21 @@ std::optional<std::string> realFolder(const std::string& path) {
     return std::string(resolved);
 }
 
-std::optional<UpdateEntry> readEntry(const ProfileReader& manifest, const std::string& section, int n,
-                                     const std::string& installFolder) {
+std::optional<UpdateEntry> readEntry(const ProfileReader& manifest, const std::string& section,
+                                     int n, const std::string& installFolder) {
     const std::string index = std::to_string(n);
     auto file = manifest.value(section, "FILE" + index);
     auto url = manifest.value(section, "URL" + index);
     auto save = manifest.value(section, "SAVE" + index);
     const auto version = manifest.value(section, "VER" + index);
     auto digest = manifest.value(section, "SHA256" + index);
-    if (!file || !url || !save || !version || !digest || file->empty() || url->empty() || save->empty()) {
+    if (!file || !url || !save || !version || !digest || file->empty() || url->empty() ||
+        save->empty()) {
         return std::nullopt;
     }
     const auto parsed = parseVersion(*version);
-    if (!parsed || !isSha256(*digest) || !isSafeName(installFolder, *file) || !isSafeName(installFolder, *save)) {
+    if (!parsed || !isSha256(*digest) || !isSafeName(installFolder, *file) ||
+        !isSafeName(installFolder, *save)) {
         return std::nullopt;
     }
     UpdateEntry entry;
@@ -98,7 +100,9 @@ std::optional<FileVersion> parseVersion(std::string_view text) {
     return text.empty() ? std::optional<FileVersion>(version) : std::nullopt;
 }
 
-bool isOlder(const FileVersion& installed, const FileVersion& offered) { return installed < offered; }
+bool isOlder(const FileVersion& installed, const FileVersion& offered) {
+    return installed < offered;
+}
 
 bool needsUpdate(const UpdateEntry& entry, const std::string& installFolder) {
     const std::string path = installFolder + entry.fileName;
@@ -125,7 +129,8 @@ bool isSafeName(const std::string& installFolder, std::string_view name) {
     // does not exist yet cannot lead anywhere else, as ".." is not allowed.
     std::filesystem::path path = std::filesystem::path(installFolder) / std::string(name);
     std::error_code error;
-    while (!std::filesystem::exists(std::filesystem::symlink_status(path, error)) && path.has_parent_path()) {
+    while (!std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
+           path.has_parent_path()) {
         path = path.parent_path();
     }
     const auto real = realFolder(path.string());

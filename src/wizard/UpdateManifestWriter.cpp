@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     const std::string master = argc == 4 ? argv[3] : "ambrin";
     const auto masterInfo = ambrin::VersionInfo::read((folder / master).string());
     if (!masterInfo || masterInfo->fileDescription.empty()) {
-        std::fprintf(stderr, "ambrin-update-manifest: %s has no version note with a FileDescription\n",
+        std::fprintf(stderr,
+                     "ambrin-update-manifest: %s has no version note with a FileDescription\n",
                      (folder / master).c_str());
         return 1;
     }
@@ -52,8 +53,8 @@ int main(int argc, char** argv) {
     std::sort(names.begin(), names.end());
 
     const std::string& section = masterInfo->fileDescription;
-    std::printf("[UPDATE]\nMASTER=%s\nDEFAULT=%s\n\n[%s]\nCOUNT=%zu\n", master.c_str(), section.c_str(),
-                section.c_str(), names.size());
+    std::printf("[UPDATE]\nMASTER=%s\nDEFAULT=%s\n\n[%s]\nCOUNT=%zu\n", master.c_str(),
+                section.c_str(), section.c_str(), names.size());
     for (std::size_t n = 0; n < names.size(); ++n) {
         const std::string path = (folder / names[n]).string();
         const auto digest = ambrin::wizard::fileSha256(path);
@@ -64,10 +65,11 @@ int main(int argc, char** argv) {
         }
         const auto info = ambrin::VersionInfo::read(path);
         const auto version = info ? info->version : std::array<std::uint32_t, 4>{};
-        std::printf("FILE%zu=%s\nURL%zu=%s%s\nSAVE%zu=%s_\nSIZE%zu=%ju\nVER%zu=%u,%u,%u,%u\nSHA256%zu=%s\n", n,
-                    names[n].c_str(), n, baseUrl.c_str(), names[n].c_str(), n, names[n].c_str(), n,
-                    static_cast<std::uintmax_t>(size), n, version[0], version[1], version[2], version[3], n,
-                    digest->c_str());
+        std::printf(
+            "FILE%zu=%s\nURL%zu=%s%s\nSAVE%zu=%s_\nSIZE%zu=%ju\nVER%zu=%u,%u,%u,%u\nSHA256%zu=%s\n",
+            n, names[n].c_str(), n, baseUrl.c_str(), names[n].c_str(), n, names[n].c_str(), n,
+            static_cast<std::uintmax_t>(size), n, version[0], version[1], version[2], version[3], n,
+            digest->c_str());
     }
     return 0;
 }

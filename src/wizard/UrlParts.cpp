@@ -18,7 +18,8 @@ UrlParts splitUrl(std::string_view url) {
     std::string_view rest = url.substr(hostEnd);
     if (rest.front() == ':') {
         const std::size_t slash = rest.find('/');
-        const std::string_view digits = rest.substr(1, slash == std::string_view::npos ? rest.size() - 1 : slash - 1);
+        const std::string_view digits =
+            rest.substr(1, slash == std::string_view::npos ? rest.size() - 1 : slash - 1);
         long port = 0;
         for (const char c : digits) {
             if (c < '0' || c > '9') {

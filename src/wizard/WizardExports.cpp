@@ -1,9 +1,9 @@
 // The C entry points of libwizard.so, looked up by name by the launcher.
 
+#include <unistd.h>
 #include <QApplication>
 #include <climits>
 #include <string>
-#include <unistd.h>
 
 #include "wizard/InternetProbe.h"
 #include "wizard/UpdateDialog.h"

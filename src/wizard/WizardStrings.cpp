@@ -15,7 +15,9 @@ std::string wizardString(int id, int langId) {
     return std::string((langId == kLangEnglish ? english : korean).text(id));
 }
 
-std::string wizardString(int id) { return wizardString(id, uiLanguage()); }
+std::string wizardString(int id) {
+    return wizardString(id, uiLanguage());
+}
 
 std::string fillPlaces(std::string_view format, std::initializer_list<std::string> values) {
     std::string out;

@@ -28,7 +28,10 @@ bool sendAll(int fd, const std::string& data) {
 }
 
 std::string statusLine(int status) {
-    const char* reason = status == 200 ? "OK" : status == 302 ? "Found" : status == 404 ? "Not Found" : "Status";
+    const char* reason = status == 200   ? "OK"
+                         : status == 302 ? "Found"
+                         : status == 404 ? "Not Found"
+                                         : "Status";
     return "HTTP/1.0 " + std::to_string(status) + " " + reason + "\r\n";
 }
 
@@ -40,7 +43,8 @@ HttpTestServer::HttpTestServer() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (m_listener < 0 ||
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(m_listener, 16) != 0 ||
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
         ::pipe2(m_wake, O_CLOEXEC) != 0) {
@@ -124,18 +128,21 @@ void HttpTestServer::answer(int client) {
             found = it->second;
         }
     }
-    const long long announced =
-        found.announcedLength >= 0 ? found.announcedLength : static_cast<long long>(found.body.size());
+    const long long announced = found.announcedLength >= 0
+                                    ? found.announcedLength
+                                    : static_cast<long long>(found.body.size());
     const std::string length = "Content-Length: " + std::to_string(announced) + "\r\n";
     switch (found.kind) {
         case Kind::Plain:
-            sendAll(client, statusLine(found.status) + (found.withLength ? length : "") + "\r\n" + found.body);
+            sendAll(client, statusLine(found.status) + (found.withLength ? length : "") + "\r\n" +
+                                found.body);
             break;
         case Kind::Redirect:
             sendAll(client, statusLine(302) + "Location: " + found.location + "\r\n\r\n");
             break;
         case Kind::OversizedHeader:
-            sendAll(client, statusLine(200) + length + "X-Padding: " + std::string(5000, 'p') + "\r\n\r\n" + found.body);
+            sendAll(client, statusLine(200) + length + "X-Padding: " + std::string(5000, 'p') +
+                                "\r\n\r\n" + found.body);
             break;
         case Kind::SlowBody:
             sendAll(client, statusLine(200) + length + "\r\n");
@@ -147,7 +154,8 @@ void HttpTestServer::answer(int client) {
             }
             break;
         case Kind::TruncatedBody:
-            sendAll(client, statusLine(200) + length + "\r\n" + found.body.substr(0, found.body.size() / 2));
+            sendAll(client, statusLine(200) + length + "\r\n" +
+                                found.body.substr(0, found.body.size() / 2));
             break;
     }
 }

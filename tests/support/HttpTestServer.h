@@ -13,7 +13,7 @@ namespace ambrin::test {
 // answered from a table of paths (anything else gets 404). Besides plain answers it can
 // redirect, send a header longer than a client may take, and cut a body short.
 class HttpTestServer {
-public:
+  public:
     enum class Kind {
         Plain,            // status, "Content-Length", body
         Redirect,         // 302 with "Location"
@@ -26,7 +26,7 @@ public:
         int status = 200;
         std::string body;
         std::string location;
-        bool withLength = true;  // send "Content-Length"
+        bool withLength = true;          // send "Content-Length"
         long long announcedLength = -1;  // "Content-Length" other than the body's size
     };
 
@@ -41,7 +41,9 @@ public:
 
     // `path` starts with "/".
     void serve(const std::string& path, Answer answer);
-    void serve(const std::string& path, const std::string& body) { serve(path, Answer{Kind::Plain, 200, body, {}, true, -1}); }
+    void serve(const std::string& path, const std::string& body) {
+        serve(path, Answer{Kind::Plain, 200, body, {}, true, -1});
+    }
     void remove(const std::string& path);
 
     // The requests received so far, whole (request line and header lines).
@@ -49,7 +51,7 @@ public:
     // How many requests asked for `path`.
     int requestCount(const std::string& path) const;
 
-private:
+  private:
     void loop();
     void answer(int client);
 

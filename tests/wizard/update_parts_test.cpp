@@ -34,7 +34,8 @@ TEST(UrlParts, SplitsLikeTheManifestsWriteThem) {
         const char* path;
     };
     const Case cases[] = {
-        {"  http://update.example:8080/product/update.txt", "update.example", 8080, "product/update.txt"},
+        {"  http://update.example:8080/product/update.txt", "update.example", 8080,
+         "product/update.txt"},
         {"update.example/a/b", "update.example", 80, "a/b"},
         {"ftp://10.0.0.7", "10.0.0.7", 80, ""},
         {"http://host:0/x", "host", 80, "x"},
@@ -54,7 +55,8 @@ TEST(UrlParts, SplitsLikeTheManifestsWriteThem) {
 TEST(WizardStrings, BothLanguagesCarryEveryIdWithTheSamePlaces) {
     auto places = [](const std::string& text) {
         std::string found;
-        for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2)) {
+        for (std::size_t at = text.find('%'); at != std::string::npos;
+             at = text.find('%', at + 2)) {
             found += text.substr(at, 2);
         }
         return found;
@@ -82,8 +84,9 @@ TEST(VersionNote, EveryDeliverableCarriesItAndOtherFilesHaveNone) {
     EXPECT_EQ(program->fileDescription, "Ambrin+ Call Recorder");
     EXPECT_EQ(program->versionText(), AMBRIN_VERSION_TEXT);
     // readelf, an outside reader, sees the same note.
-    EXPECT_NE(test::runCommand(std::string("readelf -n ") + AMBRIN_BIN).find(".note.ambrin.version"),
-              std::string::npos);
+    EXPECT_NE(
+        test::runCommand(std::string("readelf -n ") + AMBRIN_BIN).find(".note.ambrin.version"),
+        std::string::npos);
 
     EXPECT_FALSE(VersionInfo::read("/proc/self/status").has_value());
     EXPECT_FALSE(VersionInfo::read("/nonexistent").has_value());
@@ -91,7 +94,7 @@ TEST(VersionNote, EveryDeliverableCarriesItAndOtherFilesHaveNone) {
 }
 
 class UpdateFolderTest : public test::EnvironmentTest {
-protected:
+  protected:
     std::string folder = env.path("opt/");
     void SetUp() override { std::filesystem::create_directories(folder); }
 
@@ -133,10 +136,11 @@ TEST_F(UpdateFolderTest, ManifestListIsAllOrNothing) {
     };
     auto item = [&](int n, const std::string& file, const std::string& save) {
         const std::string i = std::to_string(n);
-        return "FILE" + i + "=" + file + "\nURL" + i + "=http://h/" + file + "\nSAVE" + i + "=" + save + "\nSIZE" +
-               i + "=5\nVER" + i + "=0,0,0,0\nSHA256" + i + "=" + digest + "\n";
+        return "FILE" + i + "=" + file + "\nURL" + i + "=http://h/" + file + "\nSAVE" + i + "=" +
+               save + "\nSIZE" + i + "=5\nVER" + i + "=0,0,0,0\nSHA256" + i + "=" + digest + "\n";
     };
-    const auto good = readManifest(manifest(item(0, "a", "a_") + item(1, "sub/b", "b_"), 2), folder);
+    const auto good =
+        readManifest(manifest(item(0, "a", "a_") + item(1, "sub/b", "b_"), 2), folder);
     ASSERT_EQ(good.entries.size(), 2u);
     EXPECT_EQ(good.flagged, 2);
     EXPECT_EQ(good.entries[1].fileName, "sub/b");
@@ -145,28 +149,32 @@ TEST_F(UpdateFolderTest, ManifestListIsAllOrNothing) {
     std::filesystem::create_directories(env.path("outside"));
     std::filesystem::create_directory_symlink(env.path("outside"), folder + "link");
     const std::vector<std::string> refused = {
-        item(0, "a", "a_") + item(1, "link/b", "b_"),         // out through a link
-        item(0, "a", "a_") + item(1, "b", "link/b_"),         // a download out through a link
-        item(0, "a", "a_") + item(1, "b", "a"),               // a download over a listed file
-        item(0, "a", "a_") + item(1, "b", "b_").substr(0, item(1, "b", "b_").find("SHA256")),  // no digest
+        item(0, "a", "a_") + item(1, "link/b", "b_"),  // out through a link
+        item(0, "a", "a_") + item(1, "b", "link/b_"),  // a download out through a link
+        item(0, "a", "a_") + item(1, "b", "a"),        // a download over a listed file
+        item(0, "a", "a_") +
+            item(1, "b", "b_").substr(0, item(1, "b", "b_").find("SHA256")),  // no digest
     };
     for (const std::string& entries : refused) {
         const auto list = readManifest(manifest(entries, 2), folder);
         EXPECT_TRUE(list.entries.empty()) << entries;
     }
     // Neither a master description nor a DEFAULT: the user is told.
-    EXPECT_TRUE(readManifest(ProfileReader::parse("[UPDATE]\nMASTER=ambrin\n"), folder).noMasterFile);
+    EXPECT_TRUE(
+        readManifest(ProfileReader::parse("[UPDATE]\nMASTER=ambrin\n"), folder).noMasterFile);
 }
 
 class TransferTest : public test::EnvironmentTest {
-protected:
+  protected:
     HttpTestServer server;
     CancelEvent cancel;
     std::vector<int> notices;
 
     TransferResult fetch(const std::string& path, long long expected = 0) {
-        const TransferRequest request{server.url(path), env.path("download"), "update.example", expected};
-        return runTransfer(request, [this](int code, long long, long long) { notices.push_back(code); }, cancel);
+        const TransferRequest request{server.url(path), env.path("download"), "update.example",
+                                      expected};
+        return runTransfer(
+            request, [this](int code, long long, long long) { notices.push_back(code); }, cancel);
     }
     bool downloaded() const { return ::access(env.path("download").c_str(), F_OK) == 0; }
 };
@@ -189,9 +197,11 @@ TEST_F(TransferTest, FinishedOnlyWithTheWholeBodyOfA200) {
     const Failure failures[] = {
         {"302", {HttpTestServer::Kind::Redirect, 302, "", "http://elsewhere/a", true, -1}},
         {"404", {HttpTestServer::Kind::Plain, 404, "gone", "", true, -1}},
-        {"header over 4096 bytes", {HttpTestServer::Kind::OversizedHeader, 200, body, "", true, -1}},
+        {"header over 4096 bytes",
+         {HttpTestServer::Kind::OversizedHeader, 200, body, "", true, -1}},
         {"body cut short", {HttpTestServer::Kind::TruncatedBody, 200, body, "", true, -1}},
-        {"body over 256 MiB", {HttpTestServer::Kind::Plain, 200, body, "", true, kMaxBodyBytes + 1}},
+        {"body over 256 MiB",
+         {HttpTestServer::Kind::Plain, 200, body, "", true, kMaxBodyBytes + 1}},
     };
     for (const Failure& failure : failures) {
         std::filesystem::remove(env.path("download"));
@@ -212,21 +222,24 @@ TEST_F(TransferTest, FinishedOnlyWithTheWholeBodyOfA200) {
 
 TEST_F(TransferTest, NothingListeningFailsAtOnce) {
     const TransferRequest request{"http://127.0.0.1:1/x", env.path("download"), "h", 0};
-    const auto result = runTransfer(request, [this](int code, long long, long long) { notices.push_back(code); }, cancel);
+    const auto result = runTransfer(
+        request, [this](int code, long long, long long) { notices.push_back(code); }, cancel);
     EXPECT_EQ(result.notice, notice::kFailed);
     EXPECT_EQ(notices, (std::vector<int>{notice::kStarted, notice::kFailed}));
 }
 
 class SignatureTest : public test::EnvironmentTest {
-protected:
+  protected:
     std::string makeKey(const std::string& name) {
-        test::runCommand("minisign -G -W -p " + env.path(name + ".pub") + " -s " + env.path(name + ".key"));
+        test::runCommand("minisign -G -W -p " + env.path(name + ".pub") + " -s " +
+                         env.path(name + ".key"));
         return test::readFile(env.path(name + ".pub"));
     }
-    std::string sign(const std::string& key, const std::string& text, const std::string& options = "") {
+    std::string sign(const std::string& key, const std::string& text,
+                     const std::string& options = "") {
         test::writeFile(env.path("update.txt"), text);
-        test::runCommand("minisign -S " + options + " -s " + env.path(key + ".key") + " -m " + env.path("update.txt") +
-                         " -t 'ambrin 3.0.0.1'");
+        test::runCommand("minisign -S " + options + " -s " + env.path(key + ".key") + " -m " +
+                         env.path("update.txt") + " -t 'ambrin 3.0.0.1'");
         return test::readFile(env.path("update.txt.minisig"));
     }
 };
@@ -286,14 +299,16 @@ TEST(IsInternetAvailable, OneOnlyForTheProbePagesAnswer) {
     auto* probe = reinterpret_cast<int (*)()>(::dlsym(library, "IsInternetAvailable"));
     ASSERT_NE(probe, nullptr);
     // Nothing else of the library is visible from outside.
-    EXPECT_EQ(test::runCommand(std::string("nm -D --defined-only ") + WIZARD_LIB + " | awk '$2 == \"T\" {print $3}' | sort"),
+    EXPECT_EQ(test::runCommand(std::string("nm -D --defined-only ") + WIZARD_LIB +
+                               " | awk '$2 == \"T\" {print $3}' | sort"),
               "IsInternetAvailable\nUpdate\n");
     {
         HttpTestServer server;
         env.setVariable("AMBRIN_UPDATE_HOST", server.hostAndPort());
         server.serve(kProbePath, "invalid mode");
         EXPECT_EQ(probe(), 1);
-        EXPECT_EQ(server.requests().back(), std::string("GET ") + kProbePath + " HTTP/1.0\r\nHost: 127.0.0.1");
+        EXPECT_EQ(server.requests().back(),
+                  std::string("GET ") + kProbePath + " HTTP/1.0\r\nHost: 127.0.0.1");
         server.serve(kProbePath, "invalid mode\n");
         EXPECT_EQ(probe(), 0);
         server.remove(kProbePath);

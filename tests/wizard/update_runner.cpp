@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     user.setInterval(20);
     QObject::connect(&user, &QTimer::timeout, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == "UpdateDialog" && widget->isVisible() && !pictures.empty()) {
+            if (widget->objectName() == "UpdateDialog" && widget->isVisible() &&
+                !pictures.empty()) {
                 widget->grab().save(QString::fromStdString(pictures + "/dialog.png"));
             }
         }
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
             }
             return;
         }
-        std::printf("box: %s|%s\n", box->windowTitle().toStdString().c_str(), box->text().toStdString().c_str());
+        std::printf("box: %s|%s\n", box->windowTitle().toStdString().c_str(),
+                    box->text().toStdString().c_str());
         std::fflush(stdout);
         if (!pictures.empty()) {
             box->grab().save(QString::fromStdString(pictures + "/question.png"));

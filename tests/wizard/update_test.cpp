@@ -28,11 +28,12 @@ using test::HttpTestServer;
 
 constexpr const char* kManifestPath = "/product/update/ambrin_update/update.txt";
 constexpr const char* kSignaturePath = "/product/update/ambrin_update/update.txt.minisig";
-const std::vector<std::string> kInstalled = {"ambrin", "libwizard.so", "refrex", "readme.txt", "notes.txt"};
+const std::vector<std::string> kInstalled = {"ambrin", "libwizard.so", "refrex", "readme.txt",
+                                             "notes.txt"};
 const std::vector<std::string> kPublished = {"ambrin", "notes.txt", "readme.txt"};
 
 class UpdateTest : public test::EnvironmentTest {
-public:
+  public:
     test::AudioLine line{env};  // the program records from the private sound server
     HttpTestServer server;
     std::string folder = env.path("opt/");
@@ -59,7 +60,8 @@ public:
         ASSERT_TRUE(test::copyFile(AMBRIN_RELEASES "/3.0.0.1/ambrin", publish + "ambrin"));
         test::writeFile(publish + "readme.txt", "Ambrin+ 3.0.0.1, with more to read\n", 0644);
         test::writeFile(publish + "notes.txt", "notes, two\n", 0644);  // same size: left alone
-        manifest = test::runCommand(std::string(MANIFEST_TOOL_BIN) + " " + publish + " " + server.url("/files/"));
+        manifest = test::runCommand(std::string(MANIFEST_TOOL_BIN) + " " + publish + " " +
+                                    server.url("/files/"));
         ASSERT_NE(manifest.find("COUNT=3"), std::string::npos) << manifest;
         for (const std::string& name : kPublished) {
             server.serve("/files/" + name, test::readFile(publish + name));
@@ -72,36 +74,44 @@ public:
         env.setVariable("AMBRIN_UPDATE_HOST", server.hostAndPort());
         publishManifest(manifest);
 
-        program = std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--headless"}, env.root());
-        ASSERT_TRUE(program->waitForOutput("ambrin: running", 15s)) << program->output() << program->errors();
+        program = std::make_unique<ChildProcess>(
+            folder + "ambrin", std::vector<std::string>{"--headless"}, env.root());
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 15s))
+            << program->output() << program->errors();
     }
 
     void TearDown() override {
         stopPrograms();
         // AMBRIN_TEST_PICTURES=FOLDER keeps the pictures of the dialogs for a look.
         if (const char* keep = std::getenv("AMBRIN_TEST_PICTURES")) {
-            const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            const std::string name =
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
             for (const auto& picture : std::filesystem::directory_iterator(pictures)) {
-                std::filesystem::copy_file(picture.path(), std::string(keep) + "/" + name.substr(name.rfind('/') + 1) + "-" +
-                                                               picture.path().filename().string(),
+                std::filesystem::copy_file(picture.path(),
+                                           std::string(keep) + "/" +
+                                               name.substr(name.rfind('/') + 1) + "-" +
+                                               picture.path().filename().string(),
                                            std::filesystem::copy_options::overwrite_existing);
             }
         }
     }
 
     void serveAmbrin(HttpTestServer::Kind kind) {
-        server.serve("/files/ambrin", {kind, 200, test::readFile(publish + "ambrin"), server.url("/elsewhere"), true, -1});
+        server.serve("/files/ambrin", {kind, 200, test::readFile(publish + "ambrin"),
+                                       server.url("/elsewhere"), true, -1});
     }
 
     void makeKey(const std::string& name) {
-        test::runCommand("minisign -G -W -p " + env.path(name + ".pub") + " -s " + env.path(name + ".key"));
+        test::runCommand("minisign -G -W -p " + env.path(name + ".pub") + " -s " +
+                         env.path(name + ".key"));
     }
 
     // Signs `text` as a publisher does and puts both on the server.
     void publishManifest(const std::string& text, const std::string& key = "project") {
         const std::string file = env.path("update.txt");
         test::writeFile(file, text);
-        test::runCommand("minisign -S -s " + env.path(key + ".key") + " -m " + file + " -t 'Ambrin+ 3.0.0.1'");
+        test::runCommand("minisign -S -s " + env.path(key + ".key") + " -m " + file +
+                         " -t 'Ambrin+ 3.0.0.1'");
         server.serve(kManifestPath, text);
         server.serve(kSignaturePath, test::readFile(file + ".minisig"));
     }
@@ -130,8 +140,10 @@ public:
                 continue;
             }
             char target[4096];
-            const ssize_t length = ::readlink((entry.path() / "exe").c_str(), target, sizeof target - 1);
-            if (length > 0 && std::string(target, static_cast<std::size_t>(length)).rfind(exe, 0) == 0) {
+            const ssize_t length =
+                ::readlink((entry.path() / "exe").c_str(), target, sizeof target - 1);
+            if (length > 0 &&
+                std::string(target, static_cast<std::size_t>(length)).rfind(exe, 0) == 0) {
                 found.push_back(std::stoi(name));
             }
         }
@@ -173,7 +185,8 @@ public:
     // Files that only an update in progress has: downloads and the fetched manifest.
     std::vector<std::string> leftovers() {
         std::vector<std::string> found;
-        for (const char* name : {"ambrin_", "readme.txt_", "notes.txt_", "update.txt", "update.txt.minisig"}) {
+        for (const char* name :
+             {"ambrin_", "readme.txt_", "notes.txt_", "update.txt", "update.txt.minisig"}) {
             if (::access((folder + name).c_str(), F_OK) == 0) {
                 found.push_back(name);
             }
@@ -186,7 +199,8 @@ TEST_F(UpdateTest, ReplacesTheRunningProgramAndStartsTheNewOne) {
     env.setVariable("AMBRIN_UI_LANG", "1033");
     const Run run = runUpdate();
     ASSERT_EQ(run.code, 0) << run.output;
-    EXPECT_NE(run.output.find("box: Ambrin+ Auto Update|There are updated files for Ambrin+\nDo you want to update it "
+    EXPECT_NE(run.output.find("box: Ambrin+ Auto Update|There are updated files for Ambrin+\nDo "
+                              "you want to update it "
                               "now?\nAmbrin+ will be closed for updating."),
               std::string::npos)
         << run.output;
@@ -227,7 +241,9 @@ struct FailureCase {
     bool userStops = false;  // the user closes the dialog during the download
 };
 
-void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
+void PrintTo(const FailureCase& failure, std::ostream* out) {
+    *out << failure.name;
+}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
@@ -253,23 +269,29 @@ TEST_P(UpdateFailureTest, LeavesEveryInstalledFileAsItWas) {
     EXPECT_EQ(mode(folder + "ambrin"), "0755");
     EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
     if (GetParam().userStops) {
-        EXPECT_NE(run.output.find("box: Ambrin+ 자동 업데이트|업데이트를 중지하시겠습니까?"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("box: Ambrin+ 자동 업데이트|업데이트를 중지하시겠습니까?"),
+                  std::string::npos)
+            << run.output;
     }
     if (GetParam().asks) {
         EXPECT_NE(run.output.find("box: "), std::string::npos) << run.output;
         EXPECT_EQ(program->wait(10s), 0);  // ended for the update, then started again
     } else {
-        EXPECT_EQ(run.output.find("box: "), std::string::npos) << "the user was asked: " << run.output;
+        EXPECT_EQ(run.output.find("box: "), std::string::npos)
+            << "the user was asked: " << run.output;
         EXPECT_TRUE(program->running());
     }
     const auto processes = runningProgram();
     ASSERT_EQ(processes.size(), 1u);
-    EXPECT_EQ(VersionInfo::read("/proc/" + std::to_string(processes[0]) + "/exe")->versionText(), "3.0.0.0");
+    EXPECT_EQ(VersionInfo::read("/proc/" + std::to_string(processes[0]) + "/exe")->versionText(),
+              "3.0.0.0");
 }
 
 const FailureCase kFailures[] = {
     {"EntryWithoutSave", false,
-     [](UpdateTest& t, std::string& text) { t.publishManifest(replaced(text, lineOf(text, "SAVE1="), "")); }},
+     [](UpdateTest& t, std::string& text) {
+         t.publishManifest(replaced(text, lineOf(text, "SAVE1="), ""));
+     }},
     {"Count70", false,
      [](UpdateTest& t, std::string& text) {
          std::string more;
@@ -283,15 +305,12 @@ const FailureCase kFailures[] = {
          }
          t.publishManifest(replaced(text, "COUNT=3", "COUNT=70") + more);
      }},
-    {"Redirect", true, [](UpdateTest& t, std::string&) {
-         t.serveAmbrin(HttpTestServer::Kind::Redirect);
-     }},
-    {"OversizedHeader", true, [](UpdateTest& t, std::string&) {
-         t.serveAmbrin(HttpTestServer::Kind::OversizedHeader);
-     }},
-    {"TruncatedBody", true, [](UpdateTest& t, std::string&) {
-         t.serveAmbrin(HttpTestServer::Kind::TruncatedBody);
-     }},
+    {"Redirect", true,
+     [](UpdateTest& t, std::string&) { t.serveAmbrin(HttpTestServer::Kind::Redirect); }},
+    {"OversizedHeader", true,
+     [](UpdateTest& t, std::string&) { t.serveAmbrin(HttpTestServer::Kind::OversizedHeader); }},
+    {"TruncatedBody", true,
+     [](UpdateTest& t, std::string&) { t.serveAmbrin(HttpTestServer::Kind::TruncatedBody); }},
     {"TamperedFile", true,
      [](UpdateTest& t, std::string&) {
          // The second download is altered; the first, sound one is not installed either.
@@ -301,20 +320,28 @@ const FailureCase kFailures[] = {
      }},
     {"UserStopsTheDownload", true,
      [](UpdateTest& t, std::string&) { t.serveAmbrin(HttpTestServer::Kind::SlowBody); }, true},
-    {"UnsignedManifest", false, [](UpdateTest& t, std::string&) { t.server.remove(kSignaturePath); }},
-    {"SignedByAnotherKey", false, [](UpdateTest& t, std::string& text) { t.publishManifest(text, "other"); }},
+    {"UnsignedManifest", false,
+     [](UpdateTest& t, std::string&) { t.server.remove(kSignaturePath); }},
+    {"SignedByAnotherKey", false,
+     [](UpdateTest& t, std::string& text) { t.publishManifest(text, "other"); }},
     {"EditedAfterSigning", false,
      [](UpdateTest& t, std::string& text) {
          t.server.serve(kManifestPath, replaced(text, "VER0=3,0,0,1", "VER0=3,0,0,2"));
      }},
     {"FileOutsideTheFolder", false,
-     [](UpdateTest& t, std::string& text) { t.publishManifest(replaced(text, "FILE1=notes.txt", "FILE1=../x")); }},
+     [](UpdateTest& t, std::string& text) {
+         t.publishManifest(replaced(text, "FILE1=notes.txt", "FILE1=../x"));
+     }},
     {"AbsoluteFileName", false,
-     [](UpdateTest& t, std::string& text) { t.publishManifest(replaced(text, "FILE1=notes.txt", "FILE1=/etc/x")); }},
+     [](UpdateTest& t, std::string& text) {
+         t.publishManifest(replaced(text, "FILE1=notes.txt", "FILE1=/etc/x"));
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, UpdateFailureTest, ::testing::ValuesIn(kFailures),
-                         [](const ::testing::TestParamInfo<FailureCase>& testCase) { return std::string(testCase.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& testCase) {
+                             return std::string(testCase.param.name);
+                         });
 
 }  // namespace
 }  // namespace ambrin

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ambrin::wizard::HttpHeaderReader reader;
             const std::size_t piece = size > 1 ? 1 + data[1] % 64 : 1;
             for (std::size_t at = 0; at < input.size(); at += piece) {
-                if (reader.feed(input.substr(at, piece)) != ambrin::wizard::HttpHeaderReader::State::Incomplete) {
+                if (reader.feed(input.substr(at, piece)) !=
+                    ambrin::wizard::HttpHeaderReader::State::Incomplete) {
                     break;
                 }
             }
@@ -53,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 1: {
-            const auto list = ambrin::wizard::readManifest(ambrin::ProfileReader::parse(input), installFolder());
+            const auto list =
+                ambrin::wizard::readManifest(ambrin::ProfileReader::parse(input), installFolder());
             if (list.entries.size() > static_cast<std::size_t>(ambrin::wizard::kMaxEntries)) {
                 std::abort();
             }
