@@ -77,7 +77,7 @@ int sendCommandToRunningInstance(std::string_view name) {
                      "ambrin: unknown command \"%.*s\" (use record, stop, play, pause, quit, "
                      "options or list)\n",
                      static_cast<int>(name.size()), name.data());
-        return 1;
+        return exit_code::kNotDelivered;
     }
     // quit comes from the command line like the updater's request: no exit question.
     const std::int64_t lParam = *id == cmd::kExit ? kExitWithoutQuestion : 0;
@@ -85,9 +85,9 @@ int sendCommandToRunningInstance(std::string_view name) {
         WindowEndpoint::send(kMainWindowClass, kMainWindowTitle, {kWmCommand, *id, lParam});
     if (!reply) {
         std::fprintf(stderr, "ambrin: Ambrin+ is not running\n");
-        return 1;
+        return exit_code::kNotDelivered;
     }
-    return 0;
+    return exit_code::kOk;
 }
 
 Application::Application(LaunchOptions options) : m_options(std::move(options)) {}
@@ -106,16 +106,16 @@ int Application::run(EngineParts parts, Hooks hooks) {
         case InstanceClaim::First: break;
         case InstanceClaim::WokeOther:
             trace("another instance runs; it was woken up");
-            return 0;
+            return exit_code::kOk;
         case InstanceClaim::OtherBusy:
             trace("another instance is starting or ending; try again");
-            return 0;
+            return exit_code::kOtherBusy;
     }
 
     const std::string folder = programFolder();
     if (CheckOldDatabase(folder)) {
         trace("an older database was found; the converter takes over");
-        return 0;
+        return exit_code::kOk;
     }
 
     SetUiLanguage(kLangKorean);
@@ -130,20 +130,21 @@ int Application::run(EngineParts parts, Hooks hooks) {
         showStringMessage(str::kDiskSpaceLow, kMbIconWarning);
         settings.reset();
         context.reset();
-        return 0;
+        return exit_code::kDiskSpaceLow;
     }
 
     if (hooks.startupBackup) {
         hooks.startupBackup(*context);
     }
 
-    if (hooks.openDatabase && !hooks.openDatabase(*context)) {
+    if (const int refused = hooks.openDatabase ? hooks.openDatabase(*context) : exit_code::kOk;
+        refused != exit_code::kOk) {
         settings.reset();
         context.reset();
         if (hooks.closeDatabase) {
             hooks.closeDatabase();
         }
-        return 0;
+        return refused;
     }
 
     // The stock call contents live as long as the program: loaded now, saved at the end.
@@ -169,6 +170,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
 
     // Teardown, in this order: the controller (it waits for its threads), the database,
     // the settings and the context, then the temporary playback file.
+    const int exitCode = controller->inputFailed() ? exit_code::kNoAudioInput : exit_code::kOk;
     controller.reset();
     trace("shutdown: engine controller freed");
     contents->SaveContents();
@@ -183,7 +185,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
     trace("shutdown: settings freed");
     ::unlink(temporaryPlaybackFile().c_str());
     trace("shutdown: temporary playback file removed");
-    return 0;
+    return exitCode;
 }
 
 }  // namespace ambrin

@@ -13,6 +13,19 @@ namespace ambrin {
 class SettingsStore;
 class Semaphore;
 
+// Exit codes of the main program. A start that is refused ends with the code of its cause,
+// so that a service manager sees the failure; `--help` and README.md list them.
+namespace exit_code {
+inline constexpr int kOk = 0;                   // a normal quit, or a second start that woke the first
+inline constexpr int kNotDelivered = 1;         // --command: no running Ambrin+ took it
+inline constexpr int kUsage = 2;                // an unknown argument
+inline constexpr int kOtherBusy = 3;            // another instance is starting or ending
+inline constexpr int kDiskSpaceLow = 4;         // the database's disk has 40 MB or less free
+inline constexpr int kDatabaseUnavailable = 5;  // the database cannot be opened or created
+inline constexpr int kDatabaseDamaged = 6;      // the database file is damaged (left as it is)
+inline constexpr int kNoAudioInput = 7;         // the audio input cannot be opened
+}  // namespace exit_code
+
 struct LaunchOptions {
     bool headless = false;     // no windows, state changes on standard output
     std::string command;       // --command NAME: send it to the running instance and end
@@ -33,8 +46,8 @@ enum class InstanceClaim {
 };
 
 // Sends a command-line command (record, stop, play, pause, quit, options, list) to the
-// running instance. Returns the process exit code: 0 when delivered, 1 otherwise (with a
-// message on standard error).
+// running instance. Returns the process exit code: 0 when delivered, kNotDelivered otherwise
+// (with a message on standard error).
 int sendCommandToRunningInstance(std::string_view name);
 
 // Start-up, the run and shutdown of the main program. Returns the exit code.
@@ -46,8 +59,8 @@ public:
     struct Hooks {
         // Runs the scheduled start-up backup; returns when it is done.
         std::function<void(AppContext&)> startupBackup;
-        // Opens the call-record database; false ends the program.
-        std::function<bool(AppContext&)> openDatabase;
+        // Opens the call-record database: exit_code::kOk, or the code the program ends with.
+        std::function<int(AppContext&)> openDatabase;
         std::function<void()> closeDatabase;
         // Replaces the default free-space probe (tests).
         FreeSpaceProbe freeSpace;

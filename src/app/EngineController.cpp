@@ -19,6 +19,9 @@ constexpr int kVolumeFloor = 21;    // a start-up volume below this is raised
 constexpr int kVolumeRaised = 50;
 constexpr const char* kMainWindowName = "MainWindow";
 constexpr const char* kPcmVolumeName = "pcm_volume";
+// A call that could not be stored (a locked database) is tried again this often, so a
+// program that runs for weeks does not keep it waiting for the next start.
+constexpr auto kUnsavedRetryInterval = std::chrono::minutes(1);
 
 }  // namespace
 
@@ -40,6 +43,14 @@ EngineController::EngineController(AppContext& context, EngineParts parts)
 }
 
 EngineController::~EngineController() {
+    {
+        std::lock_guard lock(m_tickerMutex);
+        m_tickerStop = true;
+    }
+    m_tickerWake.notify_all();
+    if (m_minuteTicker.joinable()) {
+        m_minuteTicker.join();
+    }
     // The event thread has normally ended with a quit; if not (start-up never got that
     // far), end it here so nothing outlives the controller.
     if (m_eventThread.isRunning()) {
@@ -119,10 +130,14 @@ void EngineController::start() {
         const std::string text =
             loadString(str::kAudioInitFailed) + " [" + std::to_string(static_cast<int>(m_recorder->lastError())) + "]";
         showMessage(text, kMbIconWarning, hasMainWindowOwner());
+        m_inputFailed = true;
         postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
     }
 
     m_eventThread.start([this] { runEventThread(); });
+    if (m_parts.storeUnsavedCalls) {
+        m_minuteTicker = std::thread([this] { runMinuteTicker(); });
+    }
 
     // The window registers itself from its own thread; give it a little time.
     bool found = m_registry.contains(kMainWindowName);
@@ -245,6 +260,7 @@ bool EngineController::dispatch(const EngineEvent& event) {
         case EventCode::CaptureLost: captureLost(); break;
         case EventCode::CaptureBack: broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputBack))); break;
         case EventCode::DiskLow: showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner()); break;
+        case EventCode::StoreUnsaved: storeUnsavedCalls(); break;
         default: break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
     return false;
@@ -285,6 +301,7 @@ void EngineController::stop() {
                 m_infoWindow->callSaved();
             }
             broadcast(EngineEvent(EventCode::RecordingSaved));
+            storeUnsavedCalls();  // the database takes records again
         } else if (infoOpen) {
             m_infoWindow->callDiscarded();
         }
@@ -340,13 +357,15 @@ void EngineController::record() {
     }
     setState(EngineState::Recording);
     if (!m_recorder || !m_recorder->startRecording()) {
-        if (!m_diskFullTold) {
+        if (!m_diskFullTold && !m_startFailureTold) {
             showStringMessage(str::kRecordFileFailed, kMbIconWarning, hasMainWindowOwner());
         }
+        m_startFailureTold = true;
         setState(EngineState::Idle);
         return;
     }
     m_diskFullTold = false;
+    m_startFailureTold = false;
     broadcast(EngineEvent(EventCode::StateRecording));
     if (m_context.settings != nullptr && m_context.settings->boolOr(setting::kCallInformation, true)) {
         if (m_infoWindow) {
@@ -414,6 +433,26 @@ void EngineController::captureLost() {
         stop();
     }
     broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputLost)));
+}
+
+void EngineController::storeUnsavedCalls() {
+    if (!m_parts.storeUnsavedCalls) {
+        return;
+    }
+    if (const int stored = m_parts.storeUnsavedCalls(m_context); stored > 0) {
+        std::string text = loadString(str::kUnsavedCallsStored);
+        if (const size_t at = text.find("%d"); at != std::string::npos) {
+            text.replace(at, 2, std::to_string(stored));
+        }
+        broadcast(TextEvent(EventCode::InfoText, text));
+    }
+}
+
+void EngineController::runMinuteTicker() {
+    std::unique_lock lock(m_tickerMutex);
+    while (!m_tickerWake.wait_for(lock, kUnsavedRetryInterval, [this] { return m_tickerStop; })) {
+        postEvent(std::make_unique<EngineEvent>(EventCode::StoreUnsaved));
+    }
 }
 
 bool EngineController::hasMainWindowOwner() const { return m_registry.contains(kMainWindowName); }

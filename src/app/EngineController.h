@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "core/EngineEvent.h"
 #include "core/EngineParts.h"
@@ -59,6 +61,8 @@ public:
     ObjectRegistry& registry() { return m_registry; }
     size_t queuedEvents() const;
     bool eventThreadRunning() const { return m_eventThread.isRunning(); }
+    // True when start() found that the audio input cannot be opened; the program then quits.
+    bool inputFailed() const { return m_inputFailed; }
     // True while the volume wizard is shown.
     bool wizardOpen() const { return m_wizardOpen.load(std::memory_order_acquire); }
 
@@ -76,6 +80,8 @@ private:
     bool quit(bool ask);
     void recordingFailed();
     void captureLost();
+    void storeUnsavedCalls();
+    void runMinuteTicker();
     bool hasMainWindowOwner() const;
     MixerInterface* mixer();
     void sleep(std::chrono::milliseconds duration);
@@ -105,6 +111,16 @@ private:
 
     // A full disk is told once; until a recording starts again, failed starts say no more.
     bool m_diskFullTold = false;  // event thread only
+    // The same for a recording that cannot start (its folder is a file, or read-only): the
+    // call detector asks again with every loud buffer.
+    bool m_startFailureTold = false;  // event thread only
+    bool m_inputFailed = false;       // main thread only
+
+    // Posts EventCode::StoreUnsaved once a minute from start() until the destructor.
+    std::thread m_minuteTicker;
+    std::mutex m_tickerMutex;  // guards m_tickerStop
+    std::condition_variable m_tickerWake;
+    bool m_tickerStop = false;
 
     WorkerThread m_wizardThread;
     std::atomic<bool> m_wizardOpen{false};

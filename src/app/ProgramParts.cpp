@@ -25,6 +25,7 @@ EngineParts programParts() {
         clearRecordingJournal(context);
         return stored;
     };
+    parts.storeUnsavedCalls = [](AppContext& context) { return recoverUnsavedCalls(context); };
     parts.makePlayer = [](AppContext& context) { return std::make_unique<Player>(context); };
     parts.makeMixer = [](AppContext& context, MainWindowInterface* window) {
         return std::make_unique<InputMixer>(context, window);
@@ -35,9 +36,13 @@ EngineParts programParts() {
 Application::Hooks programHooks() {
     Application::Hooks hooks;
     hooks.openDatabase = [](AppContext& context) {
-        if (!InitializeDatabase(context)) {
+        DatabaseStatus status = DatabaseStatus::Ready;
+        if (!InitializeDatabase(context, status)) {
+            if (status == DatabaseStatus::Damaged) {
+                return exit_code::kDatabaseDamaged;  // the warning has named the file
+            }
             std::fprintf(stderr, "ambrin: the call-record database cannot be opened or created\n");
-            return false;
+            return exit_code::kDatabaseUnavailable;
         }
         // A call the program was recording when it ended: repaired and stored, announced only.
         const std::string repaired = recoverInterruptedRecording(context);
@@ -52,7 +57,7 @@ Application::Hooks programHooks() {
         if (recovered > 0) {
             consoleLine("ambrin: " + std::to_string(recovered) + " call(s) from an earlier run stored");
         }
-        return true;
+        return exit_code::kOk;
     };
     return hooks;
 }

@@ -18,7 +18,17 @@ void printUsage() {
         "Usage: ambrin [--headless] [--command NAME]\n"
         "  --headless       run without windows; state changes are printed here\n"
         "  --command NAME   send a command to the running Ambrin+ and end:\n"
-        "                   record, stop, play, pause, quit, options or list");
+        "                   record, stop, play, pause, quit, options or list\n"
+        "\n"
+        "Exit status:\n"
+        "  0  a normal quit, or a second start that woke the running Ambrin+\n"
+        "  1  --command: Ambrin+ is not running (or the command is unknown)\n"
+        "  2  an unknown argument\n"
+        "  3  another Ambrin+ is starting or ending\n"
+        "  4  the database's disk has 40 MB or less free\n"
+        "  5  the call-record database cannot be opened or created\n"
+        "  6  the call-record database is damaged (it is left as it is)\n"
+        "  7  the audio input cannot be opened");
 }
 
 }  // namespace
@@ -42,7 +52,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr, "ambrin: unknown argument \"%s\"\n", arg.c_str());
             printUsage();
-            return 2;
+            return ambrin::exit_code::kUsage;
         }
     }
     if (!options.command.empty()) {

@@ -39,6 +39,7 @@ const char* nameOf(EventCode code) {
         case EventCode::CaptureLost: return "capture-lost";
         case EventCode::CaptureBack: return "capture-back";
         case EventCode::DiskLow: return "disk-low";
+        case EventCode::StoreUnsaved: return "store-unsaved";
         default: return "event";
     }
 }

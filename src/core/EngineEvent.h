@@ -48,6 +48,7 @@ enum class EventCode : int {
     CaptureLost = 37,      // the audio input went away; the recorder reconnects
     CaptureBack = 38,      // the audio input is back
     DiskLow = 39,          // the recordings' disk has 40 MiB or less free
+    StoreUnsaved = 40,     // try the unsaved-call journal again (once a minute)
 };
 
 inline constexpr int number(EventCode code) { return static_cast<int>(code); }

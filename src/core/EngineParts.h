@@ -130,6 +130,9 @@ struct EngineParts {
     // Measures and stores the recording just finished (its file's path); true when a record
     // was stored.
     std::function<bool(AppContext&, const std::string& path)> storeRecording;
+    // Stores the calls that earlier stores had to keep in the unsaved-call journal; returns
+    // how many went in. Called on the event thread after every stored call and once a minute.
+    std::function<int(AppContext&)> storeUnsavedCalls;
     // Shows the volume wizard and returns when it is closed; runs on its own thread.
     std::function<void(AppContext&)> runVolumeWizard;
     // The waits of the start-up lookup of "MainWindow" and of Play; replaceable in tests.

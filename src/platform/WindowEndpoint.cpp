@@ -7,10 +7,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/Folders.h"
 #include "platform/TextHelpers.h"
@@ -115,12 +117,23 @@ bool sendFrame(int fd, const WindowMessage& message) {
 
 }  // namespace
 
+// One connection of the listener: it carries one frame, answered at once. Its bytes may come
+// in any pieces, but the whole frame must be there before its deadline.
+struct Connection {
+    Socket socket;
+    unsigned char frame[kFrameSize] = {};
+    size_t received = 0;
+    std::chrono::steady_clock::time_point deadline;
+    std::chrono::steady_clock::time_point lastActivity;
+};
+
 struct WindowEndpoint::Impl {
     std::string path;
     Handler handler;
     Socket listener;
     int stopPipe[2] = {-1, -1};
     std::thread thread;
+    std::vector<Connection> connections;  // the listener thread's own
 
     ~Impl() {
         stop();
@@ -138,39 +151,87 @@ struct WindowEndpoint::Impl {
             }
             thread.join();
         }
+        connections.clear();
         if (listener.get() >= 0) {
             listener.reset();
             ::unlink(path.c_str());
         }
     }
 
-    void serve(int client) {
-        Socket conn(client);
-        ucred cred{};
-        socklen_t length = sizeof cred;
-        if (::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 ||
-            cred.uid != ::getuid()) {
-            return;  // only the same user may talk to our windows
+    void accept(std::chrono::steady_clock::time_point now) {
+        for (;;) {
+            Socket client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (client.get() < 0) {
+                return;  // nothing more waiting (or a failure that the next poll shows again)
+            }
+            ucred cred{};
+            socklen_t length = sizeof cred;
+            if (::getsockopt(client.get(), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 ||
+                cred.uid != ::getuid()) {
+                continue;  // only the same user may talk to our windows
+            }
+            if (connections.size() >= WindowEndpoint::kMaxConnections) {
+                // The one that has been quiet longest makes room.
+                auto oldest = std::min_element(
+                    connections.begin(), connections.end(),
+                    [](const Connection& a, const Connection& b) { return a.lastActivity < b.lastActivity; });
+                connections.erase(oldest);
+            }
+            Connection connection;
+            connection.socket = std::move(client);
+            connection.deadline = now + WindowEndpoint::kFrameDeadline;
+            connection.lastActivity = now;
+            connections.push_back(std::move(connection));
         }
-        setTimeouts(client, std::chrono::milliseconds(1000));
-        unsigned char frame[kFrameSize];
-        if (!receiveAll(client, frame, sizeof frame) || getLe(frame, 4) != kMagic) {
-            return;
+    }
+
+    // Reads what has come; true when the connection is done with (answered, gone or bad).
+    bool receive(Connection& connection, std::chrono::steady_clock::time_point now) {
+        const ssize_t got = ::recv(connection.socket.get(), connection.frame + connection.received,
+                                   kFrameSize - connection.received, MSG_DONTWAIT);
+        if (got < 0) {
+            return errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK;
+        }
+        if (got == 0) {
+            return true;
+        }
+        connection.received += static_cast<size_t>(got);
+        connection.lastActivity = now;
+        if (connection.received < kFrameSize) {
+            return false;
+        }
+        if (getLe(connection.frame, 4) != kMagic) {
+            return true;
         }
         WindowMessage message;
-        message.message = static_cast<std::uint32_t>(getLe(frame + 4, 4));
-        message.wParam = static_cast<std::int64_t>(getLe(frame + 8, 8));
-        message.lParam = static_cast<std::int64_t>(getLe(frame + 16, 8));
+        message.message = static_cast<std::uint32_t>(getLe(connection.frame + 4, 4));
+        message.wParam = static_cast<std::int64_t>(getLe(connection.frame + 8, 8));
+        message.lParam = static_cast<std::int64_t>(getLe(connection.frame + 16, 8));
         const std::int64_t result = handler ? handler(message) : 0;
         unsigned char reply[8];
         putLe(reply, static_cast<std::uint64_t>(result), 8);
-        sendAll(client, reply, sizeof reply);  // a poster has gone already; that is fine
+        // Eight bytes always fit an empty socket buffer; a poster has gone already, and
+        // that is fine.
+        ::send(connection.socket.get(), reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT);
+        return true;
     }
 
     void run() {
-        pollfd fds[2] = {{listener.get(), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
+        std::vector<pollfd> fds;
         for (;;) {
-            if (::poll(fds, 2, -1) < 0) {
+            auto now = std::chrono::steady_clock::now();
+            // Connections past their deadline are closed: a slow or silent client holds
+            // nothing for long.
+            std::erase_if(connections, [now](const Connection& c) { return c.deadline <= now; });
+            auto wake = now + std::chrono::hours(1);
+            fds.assign({{listener.get(), POLLIN, 0}, {stopPipe[0], POLLIN, 0}});
+            for (const Connection& connection : connections) {
+                fds.push_back({connection.socket.get(), POLLIN, 0});
+                wake = std::min(wake, connection.deadline);
+            }
+            const auto wait =
+                std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
+            if (::poll(fds.data(), fds.size(), static_cast<int>(wait)) < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
@@ -179,11 +240,19 @@ struct WindowEndpoint::Impl {
             if (fds[1].revents != 0) {
                 return;
             }
-            if ((fds[0].revents & POLLIN) != 0) {
-                const int client = ::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC);
-                if (client >= 0) {
-                    serve(client);
+            now = std::chrono::steady_clock::now();
+            // In the order they came; answered or gone ones are dropped afterwards.
+            std::vector<size_t> finished;
+            for (size_t i = 0; i < connections.size(); ++i) {
+                if (fds[i + 2].revents != 0 && receive(connections[i], now)) {
+                    finished.push_back(i);
                 }
+            }
+            for (auto it = finished.rbegin(); it != finished.rend(); ++it) {
+                connections.erase(connections.begin() + static_cast<std::ptrdiff_t>(*it));
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                accept(now);
             }
         }
     }
@@ -229,10 +298,10 @@ std::unique_ptr<WindowEndpoint> WindowEndpoint::create(std::string_view classNam
         return fail("a window \"" + std::string(title) + "\" exists already");
     }
     ::unlink(impl->path.c_str());  // left by a process that did not end cleanly
-    impl->listener.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    impl->listener.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (impl->listener.get() < 0 ||
         ::bind(impl->listener.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(impl->listener.get(), 16) != 0) {
+        ::listen(impl->listener.get(), SOMAXCONN) != 0) {
         const std::string why = std::strerror(errno);
         impl->listener.reset();
         return fail("cannot listen on " + impl->path + ": " + why);

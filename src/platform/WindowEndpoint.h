@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,8 +31,15 @@ struct WindowMessage {
 // without case) and send messages to. Each one is a Unix-domain socket in
 // $XDG_RUNTIME_DIR/ambrin/ (a folder only the user may enter); finding a window means
 // connecting to its socket, so a socket left by a crashed process is not found.
+//
+// The listener serves every connection at once: each one carries one message, which must
+// arrive whole within kFrameDeadline; past kMaxConnections the one quiet longest is closed.
+// So no slow or silent client can keep another's message waiting.
 class WindowEndpoint {
 public:
+    static constexpr std::size_t kMaxConnections = 32;
+    static constexpr std::chrono::milliseconds kFrameDeadline{1000};
+
     // Called on the endpoint's own listener thread, one message at a time; the result goes
     // back to a sender. Must not wait for long: post work elsewhere.
     using Handler = std::function<std::int64_t(const WindowMessage&)>;

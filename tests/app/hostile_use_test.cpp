@@ -1,0 +1,233 @@
+// The running program against a hostile but fair user: clients that clog the command
+// socket, a recording folder that is a file, a database locked at the wrong moment, and
+// starts that must fail loudly enough for a service manager to see.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+#include "core/SettingsStore.h"
+#include "platform/WindowEndpoint.h"
+#include "recorder/Recorder.h"
+#include "support/AudioLine.h"
+#include "support/ProgramTools.h"
+#include "support/TestEnvironment.h"
+
+namespace ambrin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+// The English text of the recording-start failure (string 76).
+constexpr const char* kStartFailureText = "cannot be saved because of a problem with the DB folder";
+
+class HostileUseTest : public test::EnvironmentTest {
+protected:
+    test::AudioLine line{env};
+
+    void SetUp() override { env.setVariable("AMBRIN_UI_LANG", "1033"); }
+
+    std::string install(const std::string& name) {
+        const std::string folder = env.path(name);
+        ::mkdir(folder.c_str(), 0755);
+        EXPECT_TRUE(test::copyFile(AMBRIN_BIN, folder + "/ambrin"));
+        return folder + "/";
+    }
+    std::unique_ptr<ChildProcess> launch(const std::string& folder, std::vector<std::string> args = {"--headless"}) {
+        return std::make_unique<ChildProcess>(folder + "ambrin", std::move(args), env.root());
+    }
+    std::optional<int> command(const std::string& folder, const std::string& name) {
+        return launch(folder, {"--command", name})->wait(10s);
+    }
+    // Automatic recording that ends a call after a second of silence and keeps every call.
+    static void shortCalls(const std::string& folder) {
+        SettingsStore store(folder);
+        store.writeInt(setting::kRecordFormat, kFormatWave);
+        store.writeInt(setting::kMinimumRecordTime, 0);
+        store.writeInt(setting::kTimeOfCallEnd, 1);
+    }
+    // A call on the line: tone, then silence until the program has stored `calls` calls.
+    void call(ChildProcess& program, double seconds, size_t calls) {
+        ASSERT_TRUE(line.write(signals::tone(350, seconds, 14000), true));
+        for (int i = 0; i < 60 && test::occurrences(program.output(), "event 24 idle") < calls; ++i) {
+            ASSERT_TRUE(line.write(signals::silence(0.25), true));
+        }
+    }
+};
+
+int connectRaw(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST_F(HostileUseTest, QuitGetsThroughAHundredIdleClientsAndATrickle) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+
+    const std::string path = WindowEndpoint::socketPath("Ambrin+", "Ambrin+");
+    std::vector<int> idle;
+    for (int i = 0; i < 100; ++i) {
+        idle.push_back(connectRaw(path));
+        ASSERT_GE(idle.back(), 0) << i;
+    }
+    std::atomic<bool> stop{false};
+    std::thread trickle([&] {  // a byte a second, on fresh connections as each is cut
+        while (!stop) {
+            const int fd = connectRaw(path);
+            for (int i = 0; i < 24 && !stop && fd >= 0; ++i) {
+                const char byte = 'W';
+                if (::send(fd, &byte, 1, MSG_NOSIGNAL) != 1) {
+                    break;
+                }
+                for (int tick = 0; tick < 20 && !stop; ++tick) {
+                    std::this_thread::sleep_for(50ms);
+                }
+            }
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    });
+    std::this_thread::sleep_for(2500ms);  // the trickle is on its second or third connection
+
+    const auto asked = std::chrono::steady_clock::now();
+    const auto quit = command(folder, "quit");
+    const auto ended = program->wait(1s);
+    const auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
+    stop = true;
+    trickle.join();
+    for (int fd : idle) {
+        ::close(fd);
+    }
+    EXPECT_EQ(quit, 0) << "the quit command was not delivered";
+    EXPECT_EQ(ended, 0) << "not ended 1 s after the quit command\n" << program->output();
+    RecordProperty("quit_latency_ms", static_cast<int>(latency.count()));
+    std::printf("quit latency with 100 idle clients and a trickle: %lld ms\n", static_cast<long long>(latency.count()));
+}
+
+TEST_F(HostileUseTest, EveryRefusedStartEndsWithTheCodeOfItsCause) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    EXPECT_EQ(launch(folder, {"--no-such-option"})->wait(5s), 2);
+
+    {  // A normal quit, and a second start that wakes the first, are successes.
+        auto first = launch(folder);
+        ASSERT_TRUE(first->waitForOutput("ambrin: running", 10s)) << first->errors();
+        EXPECT_EQ(launch(folder)->wait(10s), 0);
+        EXPECT_EQ(command(folder, "quit"), 0);
+        EXPECT_EQ(first->wait(5s), 0);
+    }
+    EXPECT_EQ(command(folder, "quit"), 1) << "nothing runs to take it";
+
+    {  // No sound server: no audio input.
+        const std::string server = ::getenv("PULSE_SERVER");
+        env.setVariable("PULSE_SERVER", "unix:" + env.path("no-server"));
+        auto program = launch(folder);
+        EXPECT_EQ(program->wait(15s), 7) << program->output() << program->errors();
+        env.setVariable("PULSE_SERVER", server);
+    }
+
+    {  // The database is a folder: it cannot be opened.
+        ASSERT_EQ(::rename((folder + "Ambrin.od2").c_str(), (folder + "kept.od2").c_str()), 0);
+        ::mkdir((folder + "Ambrin.od2").c_str(), 0755);
+        auto program = launch(folder);
+        EXPECT_EQ(program->wait(10s), 5) << program->output() << program->errors();
+        ::rmdir((folder + "Ambrin.od2").c_str());
+    }
+
+    {  // The database is damaged: named, left alone, refused.
+        const std::string noise(8192, '\x5a');
+        test::writeFile(folder + "Ambrin.od2", noise);
+        auto program = launch(folder);
+        EXPECT_EQ(program->wait(10s), 6);
+        EXPECT_EQ(test::readFile(folder + "Ambrin.od2"), noise);
+        ::unlink((folder + "Ambrin.od2").c_str());
+    }
+
+    // The database's disk has 40 MB or less free.
+    const std::string small = env.path("small");
+    ::mkdir(small.c_str(), 0755);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs is not allowed here; the low-disk code was not checked";
+    }
+    SettingsStore(folder).writeString(setting::kDatabasePath, small + "/");
+    const auto code = launch(folder)->wait(10s);
+    ::umount2(small.c_str(), MNT_DETACH);
+    EXPECT_EQ(code, 4);
+}
+
+TEST_F(HostileUseTest, ARecordingFolderThatIsAFileIsToldOnceAndTheNextCallAfterItIsBackRecords) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    shortCalls(folder);
+    const std::string calls = env.path("calls");
+    SettingsStore(folder).writeString(setting::kDatabasePath, calls + "/");
+    test::writeFile(calls, "a file where the recordings should go");
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+
+    ASSERT_TRUE(line.write(signals::tone(350, 20.0, 14000), true));  // every buffer asks to record
+    ASSERT_TRUE(line.write(signals::silence(1.0), true));
+    EXPECT_EQ(test::occurrences(program->errors(), kStartFailureText), 1u) << program->errors();
+    EXPECT_EQ(test::occurrences(program->output(), "event 27 recording"), 0u);
+
+    ::unlink(calls.c_str());
+    ::mkdir(calls.c_str(), 0755);
+    call(*program, 2.0, 1);
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u) << program->output();
+    EXPECT_EQ(command(folder, "quit"), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+    EXPECT_EQ(test::filesUnder(calls).size(), 1u);
+    EXPECT_EQ(test::occurrences(program->errors(), kStartFailureText), 1u) << program->errors();
+}
+
+TEST_F(HostileUseTest, ACallEndingWhileTheDatabaseIsLockedIsStoredWhileTheProgramRuns) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    shortCalls(folder);
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
+
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open((folder + "Ambrin.od2").c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    call(*program, 2.0, 1);
+    // The insertion waits for the lock as long as it may, then keeps the call in the journal.
+    for (int i = 0; i < 300 && program->errors().find("could not be saved") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_NE(program->errors().find("could not be saved"), std::string::npos) << program->errors();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 0u);
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+
+    ASSERT_TRUE(program->waitForOutput("1 call(s) that could not be saved earlier are now stored", 65s))
+        << program->output();
+    EXPECT_TRUE(program->running());
+    EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), "1\n");
+    EXPECT_NE(::access((folder + "Ambrin.od2.unsaved").c_str(), F_OK), 0);
+    EXPECT_EQ(command(folder, "quit"), 0);
+    EXPECT_EQ(program->wait(5s), 0);
+}
+
+}  // namespace
+}  // namespace ambrin
