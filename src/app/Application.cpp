@@ -55,6 +55,17 @@ InstanceClaim claimInstance(InstanceLock& lock) {
     }
 }
 
+std::string correctionText(const SettingCorrection& correction) {
+    std::string text = loadString(str::kSettingCorrected);
+    for (const std::string& part :
+         {correction.name, std::to_string(correction.stored), std::to_string(correction.used)}) {
+        if (const size_t at = text.find("%s"); at != std::string::npos) {
+            text.replace(at, 2, part);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 bool checkDiskSpace(const SettingsStore& settings, const FreeSpaceProbe& probe) {
@@ -155,6 +166,10 @@ int Application::run(EngineParts parts, Hooks hooks) {
     auto controller = std::make_unique<EngineController>(*context, std::move(parts));
     controller->setExitSemaphore(exitSemaphore);
     controller->start();
+    // Told once a start: a hand-edited setting outside its range, and what is used instead.
+    for (const SettingCorrection& correction : settings->corrections()) {
+        controller->broadcast(TextEvent(ev::kInfoText, correctionText(correction)));
+    }
     trace("running");
 
     SignalWatcher signals;

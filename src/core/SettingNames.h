@@ -37,4 +37,31 @@ inline constexpr const char* kAudioQuality = "AudioQuality";
 // Milliseconds of audio from before a recording's start that begin its file; 0 switches it off.
 inline constexpr const char* kPreRecordTime = "PreRecordTime";
 
+// The valid range of every numeric setting the program reads. A stored value outside it is
+// used as `below` or `above` (the nearest valid value, or the default where a nearer one
+// means nothing, as for a list index); the stored value itself is left as it is.
+// "EndSoundValue" is moreover kept below "StartSoundValue".
+struct SettingRange {
+    const char* name;
+    int minimum;
+    int maximum;
+    int below;  // used for a stored value under the minimum
+    int above;  // used for a stored value over the maximum
+};
+
+inline constexpr SettingRange kSettingRanges[] = {
+    {kTimeMode, 0, 1, 0, 1},
+    {kRecordFormat, 0, 2, 1, 1},             // OGG, MP3, WAVE
+    {kRecordMode, 0, 1, 0, 0},               // automatic, manual
+    {kTimeOfCallEnd, 0, 3600, 8, 3600},      // seconds of silence; 0 ends calls by Stop only
+    {kMinimumRecordTime, -1, 3600, -1, 3600}, // seconds; negative keeps even unreadable files
+    {kInputSignalMode, 0, 1, 0, 0},          // microphone, line input
+    {kStartSoundValue, 2, 100, 2, 100},      // levels
+    {kEndSoundValue, 1, 99, 1, 99},
+    {kAutoBackupIndex, 0, 4, 0, 4},          // never, every 1 to 4 weeks
+    {kOutputFormat, 0, 13, 1, 1},            // rows of the sample-format table
+    {kAudioQuality, 0, 15, 1, 1},            // rows of the MP3 bit-rate table
+    {kPreRecordTime, 0, 30000, 0, 30000},    // milliseconds
+};
+
 }  // namespace ambrin::setting

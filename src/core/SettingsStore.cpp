@@ -5,6 +5,7 @@
 
 #include "platform/Folders.h"
 #include "platform/StringTable.h"
+#include "platform/TextHelpers.h"
 
 namespace ambrin {
 
@@ -56,6 +57,15 @@ int toCode(RegResult result) {
         case RegResult::Error: return kSettingsError;
     }
     return kSettingsError;
+}
+
+const setting::SettingRange* rangeOf(std::string_view name) {
+    for (const setting::SettingRange& range : setting::kSettingRanges) {
+        if (asciiLower(range.name) == asciiLower(name)) {
+            return &range;
+        }
+    }
+    return nullptr;
 }
 
 std::string productKeyPath() { return std::string(kCompanyKey) + "\\" + kProductKey; }
@@ -208,7 +218,7 @@ int SettingsStore::writeBool(std::string_view name, bool value) {
     return writeInt(name, value ? 1 : 0);
 }
 
-int SettingsStore::readInt(std::string_view name, int& out) const {
+int SettingsStore::readStoredInt(std::string_view name, int& out) const {
     out = 0;
     RegValue value;
     if (const int code = query(name, RegType::Dword, value); code != kSettingsOk) {
@@ -216,6 +226,39 @@ int SettingsStore::readInt(std::string_view name, int& out) const {
     }
     out = static_cast<int>(value.dword);
     return kSettingsOk;
+}
+
+int SettingsStore::readInt(std::string_view name, int& out) const {
+    const int code = readStoredInt(name, out);
+    if (code != kSettingsOk) {
+        return code;
+    }
+    const setting::SettingRange* range = rangeOf(name);
+    if (range == nullptr) {
+        return code;
+    }
+    out = out < range->minimum ? range->below : out > range->maximum ? range->above : out;
+    if (std::string_view(range->name) == setting::kEndSoundValue) {
+        // Silence must be quieter than what starts a call, or no call would ever end.
+        int start = 0;
+        if (readInt(setting::kStartSoundValue, start) == kSettingsOk && out >= start) {
+            out = start - 1;
+        }
+    }
+    return code;
+}
+
+std::vector<SettingCorrection> SettingsStore::corrections() const {
+    std::vector<SettingCorrection> found;
+    for (const setting::SettingRange& range : setting::kSettingRanges) {
+        int stored = 0;
+        int used = 0;
+        if (readStoredInt(range.name, stored) == kSettingsOk && readInt(range.name, used) == kSettingsOk &&
+            stored != used) {
+            found.push_back({range.name, stored, used});
+        }
+    }
+    return found;
 }
 
 int SettingsStore::query(std::string_view name, RegType type, RegValue& value) const {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/SettingNames.h"
 #include "platform/Registry.h"
@@ -46,6 +47,13 @@ struct SettingDefinition {
 // Typed access to the product key. No cache: every read goes to the stored key, every
 // change is written at once, so a value written by one thread or process is seen by the
 // next read of any other. Safe to call from several threads at once.
+// A numeric setting whose stored value is outside its range, and the value used instead.
+struct SettingCorrection {
+    std::string name;
+    int stored;
+    int used;
+};
+
 class SettingsStore {
 public:
     // Opens the product key, repairs "InstallPath" when this program runs from a folder that
@@ -72,9 +80,13 @@ public:
     int readBool(std::string_view name, bool& out) const;
     int writeBool(std::string_view name, bool value);
 
-    // Sets `out` to 0 before reading.
+    // Sets `out` to 0 before reading. A value outside its range (kSettingRanges) reads as
+    // the value used in its place.
     int readInt(std::string_view name, int& out) const;
     int writeInt(std::string_view name, int value);
+
+    // Every stored numeric value that reads as another, in the order of kSettingRanges.
+    std::vector<SettingCorrection> corrections() const;
 
     bool isOpen() const { return m_key != nullptr; }
     const std::string& programFolder() const { return m_programFolder; }
@@ -86,6 +98,8 @@ public:
 
 private:
     void repairInstallation();
+    // The value as stored, without its range applied.
+    int readStoredInt(std::string_view name, int& out) const;
     // Reads a value that must have the given type.
     int query(std::string_view name, RegType type, RegValue& value) const;
     int writeDefault(const SettingDefinition& definition);

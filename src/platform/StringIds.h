@@ -80,5 +80,6 @@ inline constexpr int kAudioInputBack = 93;          // "The telephone line's aud
 inline constexpr int kInterruptedCallRepaired = 94; // "A call that was being recorded when the program ended ..." ("%s": path)
 inline constexpr int kDatabaseDamaged = 95;         // "The call-record database is damaged and cannot be used: ..." ("%s": the file)
 inline constexpr int kUnsavedCallsStored = 96;      // "%d call(s) that could not be saved earlier are now stored ..."
+inline constexpr int kSettingCorrected = 97;        // "The setting \"%s\" holds %s, out of its range; %s is used ..."
 
 }  // namespace ambrin::str

@@ -13,9 +13,11 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "core/SettingsStore.h"
+#include "platform/Registry.h"
 #include "platform/WindowEndpoint.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
@@ -64,6 +66,77 @@ protected:
         }
     }
 };
+
+long residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
+}
+
+// The dword lines of a settings file, which the program must leave as they are.
+std::string dwordLines(const std::string& text) {
+    std::string lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        const std::string line = text.substr(from, end - from);
+        if (line.find("=dword:") != std::string::npos) {
+            lines += line + "\n";
+        }
+        from = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(HostileUseTest, EveryNumericSettingAtItsExtremesStillStartsRecordsAndQuits) {
+    ASSERT_TRUE(line.available());
+    const std::string folder = install("opt");
+    SettingsStore(folder).writeInt(setting::kRecordFormat, kFormatWave);  // writes every default
+    auto key = RegistryKey::open(Hive::CurrentUser, std::string(kCompanyKey) + "\\" + kProductKey);
+    ASSERT_NE(key, nullptr);
+    for (const std::uint32_t hostile : {0u, 0xffffffffu, 0x7fffffffu}) {
+        SCOPED_TRACE(hostile);
+        for (const auto& definition : SettingsStore::table()) {
+            if (definition.type != SettingType::String) {
+                key->setDword(definition.name, hostile);
+            }
+        }
+        const std::string stored = dwordLines(test::readFile(key->filePath()));
+        auto program = launch(folder);
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->output() << program->errors();
+        // Told which values were out of range: the start level always is.
+        EXPECT_NE(program->output().find("The setting \"StartSoundValue\" holds " + std::to_string(static_cast<int>(hostile))),
+                  std::string::npos) << program->output();
+
+        // A call by hand: the corrected levels may not start one by themselves, and silence
+        // may not end it (a call-end time of 0 leaves that to Stop).
+        const size_t saved = test::occurrences(program->output(), "event 33 recording-saved");
+        EXPECT_EQ(command(folder, "record"), 0);
+        ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s)) << program->output();
+        ASSERT_TRUE(line.write(signals::tone(350, 3.0, 14000), true));
+        const long kib = residentKiB(program->pid());
+        const size_t idle = test::occurrences(program->output(), "event 24 idle");
+        EXPECT_EQ(command(folder, "stop"), 0);
+        for (int i = 0; i < 100 && test::occurrences(program->output(), "event 24 idle") == idle; ++i) {
+            std::this_thread::sleep_for(100ms);
+        }
+        // 0x7fffffff asks for calls of an hour at least: that one is discarded.
+        EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), saved + (hostile == 0x7fffffffu ? 0 : 1))
+            << program->output() << program->errors();
+        EXPECT_EQ(command(folder, "quit"), 0);
+        EXPECT_EQ(program->wait(5s), 0) << program->errors();
+        EXPECT_EQ(dwordLines(test::readFile(key->filePath())), stored) << "stored values were rewritten";
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+        EXPECT_LT(kib, 64 * 1024) << "resident memory while recording";
+#endif
+        std::printf("resident memory with every numeric setting %#x: %ld KiB\n", hostile, kib);
+    }
+}
 
 int connectRaw(const std::string& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -113,10 +113,10 @@ TEST_F(SettingsStoreTest, ResultCodesOfReads) {
 
 TEST_F(SettingsStoreTest, NumbersAndBooleansRoundTrip) {
     SettingsStore store(installation("opt"));
-    EXPECT_EQ(store.writeInt(setting::kTimeOfCallEnd, -3), kSettingsOk);
+    EXPECT_EQ(store.writeInt(setting::kTimeOfCallEnd, 12), kSettingsOk);
     int value = 0;
     EXPECT_EQ(store.readInt(setting::kTimeOfCallEnd, value), kSettingsOk);
-    EXPECT_EQ(value, -3);
+    EXPECT_EQ(value, 12);
 
     EXPECT_EQ(store.writeInt(setting::kKeepVisible, 2), kSettingsOk);
     bool flag = false;
@@ -124,6 +124,31 @@ TEST_F(SettingsStoreTest, NumbersAndBooleansRoundTrip) {
     EXPECT_TRUE(flag);  // any non-zero value reads as true
     store.writeBool(setting::kKeepVisible, true);
     EXPECT_EQ(store.intOr(setting::kKeepVisible, -1), 1);  // stored as 1
+}
+
+TEST_F(SettingsStoreTest, ValuesOutOfRangeReadAsValidOnesAndAreListedButNotRewritten) {
+    SettingsStore store(installation("opt"));
+    store.writeInt(setting::kTimeOfCallEnd, -1);        // would never end a call: the default
+    store.writeInt(setting::kPreRecordTime, 0x7fffffff);  // the longest pre-roll
+    store.writeInt(setting::kRecordFormat, 7);          // no such format: the default
+    store.writeInt(setting::kStartSoundValue, 30);
+    store.writeInt(setting::kEndSoundValue, 50);        // kept below the start level
+    EXPECT_EQ(store.intOr(setting::kTimeOfCallEnd, 0), 8);
+    EXPECT_EQ(store.intOr(setting::kPreRecordTime, 0), 30000);
+    EXPECT_EQ(store.intOr(setting::kRecordFormat, 0), 1);
+    EXPECT_EQ(store.intOr(setting::kEndSoundValue, 0), 29);
+
+    const auto corrections = store.corrections();
+    ASSERT_EQ(corrections.size(), 4u);
+    EXPECT_EQ(corrections[0].name, setting::kRecordFormat);
+    EXPECT_EQ(corrections[1].name, setting::kTimeOfCallEnd);
+    EXPECT_EQ(corrections[1].stored, -1);
+    EXPECT_EQ(corrections[1].used, 8);
+    EXPECT_EQ(corrections[2].name, setting::kEndSoundValue);
+    EXPECT_EQ(corrections[3].name, setting::kPreRecordTime);
+    EXPECT_EQ(corrections[3].stored, 0x7fffffff);
+    EXPECT_NE(test::readFile(env.path("config/Tavix/Ambrin+ v2.0.conf")).find("\"TimeOfCallEnd\"=dword:ffffffff"),
+              std::string::npos);
 }
 
 TEST_F(SettingsStoreTest, ExistingValuesSurviveTheDefaultPass) {
