@@ -168,7 +168,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
     controller->start();
     // Told once a start: a hand-edited setting outside its range, and what is used instead.
     for (const SettingCorrection& correction : settings->corrections()) {
-        controller->broadcast(TextEvent(ev::kInfoText, correctionText(correction)));
+        controller->broadcast(TextEvent(EventCode::InfoText, correctionText(correction)));
     }
     trace("running");
 
