@@ -2,16 +2,21 @@
 // stored key when needed) and an event's trip through the engine queue.
 
 #include <benchmark/benchmark.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "app/EngineController.h"
 #include "core/AppContext.h"
 #include "core/EngineParts.h"
 #include "core/SettingsStore.h"
+#include "platform/WindowEndpoint.h"
 
 namespace {
 
@@ -29,6 +34,36 @@ class TempConfig {
   private:
     std::string m_root;
 };
+
+// A command's round trip through a window endpoint while `range(0)` local clients hold idle
+// connections open (the endpoint closes the oldest past its cap and each at its deadline, so
+// the idle ones are opened again every round).
+void BM_EndpointSendBesideIdleClients(benchmark::State& state) {
+    TempConfig config;
+    auto endpoint = ambrin::WindowEndpoint::create("Bench", "Bench",
+                                                   [](const ambrin::WindowMessage& m) { return m.wParam; });
+    const std::string path = ambrin::WindowEndpoint::socketPath("Bench", "Bench");
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<int> idle;
+        for (int i = 0; i < state.range(0); ++i) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+            idle.push_back(fd);
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ambrin::WindowEndpoint::send("Bench", "Bench", {ambrin::kWmCommand, 1, 0}));
+        state.PauseTiming();
+        for (int fd : idle) {
+            ::close(fd);
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EndpointSendBesideIdleClients)->Arg(0)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 void BM_SettingsReadInt(benchmark::State& state) {
     TempConfig config;

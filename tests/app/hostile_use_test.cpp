@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -13,7 +12,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <fstream>
 #include <thread>
 
 #include "core/SettingsStore.h"
@@ -67,17 +65,6 @@ protected:
     }
 };
 
-long residentKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
-}
-
 // The dword lines of a settings file, which the program must leave as they are.
 std::string dwordLines(const std::string& text) {
     std::string lines;
@@ -119,7 +106,7 @@ TEST_F(HostileUseTest, EveryNumericSettingAtItsExtremesStillStartsRecordsAndQuit
         EXPECT_EQ(command(folder, "record"), 0);
         ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s)) << program->output();
         ASSERT_TRUE(line.write(signals::tone(350, 3.0, 14000), true));
-        const long kib = residentKiB(program->pid());
+        const long kib = test::residentKiB(program->pid());
         const size_t idle = test::occurrences(program->output(), "event 24 idle");
         EXPECT_EQ(command(folder, "stop"), 0);
         for (int i = 0; i < 100 && test::occurrences(program->output(), "event 24 idle") == idle; ++i) {
@@ -211,14 +198,6 @@ TEST_F(HostileUseTest, EveryRefusedStartEndsWithTheCodeOfItsCause) {
     }
     EXPECT_EQ(command(folder, "quit"), 1) << "nothing runs to take it";
 
-    {  // No sound server: no audio input.
-        const std::string server = ::getenv("PULSE_SERVER");
-        env.setVariable("PULSE_SERVER", "unix:" + env.path("no-server"));
-        auto program = launch(folder);
-        EXPECT_EQ(program->wait(15s), 7) << program->output() << program->errors();
-        env.setVariable("PULSE_SERVER", server);
-    }
-
     {  // The database is a folder: it cannot be opened.
         ASSERT_EQ(::rename((folder + "Ambrin.od2").c_str(), (folder + "kept.od2").c_str()), 0);
         ::mkdir((folder + "Ambrin.od2").c_str(), 0755);
@@ -227,25 +206,8 @@ TEST_F(HostileUseTest, EveryRefusedStartEndsWithTheCodeOfItsCause) {
         ::rmdir((folder + "Ambrin.od2").c_str());
     }
 
-    {  // The database is damaged: named, left alone, refused.
-        const std::string noise(8192, '\x5a');
-        test::writeFile(folder + "Ambrin.od2", noise);
-        auto program = launch(folder);
-        EXPECT_EQ(program->wait(10s), 6);
-        EXPECT_EQ(test::readFile(folder + "Ambrin.od2"), noise);
-        ::unlink((folder + "Ambrin.od2").c_str());
-    }
-
-    // The database's disk has 40 MB or less free.
-    const std::string small = env.path("small");
-    ::mkdir(small.c_str(), 0755);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") != 0) {
-        GTEST_SKIP() << "mounting a tmpfs is not allowed here; the low-disk code was not checked";
-    }
-    SettingsStore(folder).writeString(setting::kDatabasePath, small + "/");
-    const auto code = launch(folder)->wait(10s);
-    ::umount2(small.c_str(), MNT_DETACH);
-    EXPECT_EQ(code, 4);
+    // No audio input (7), too little disk (4) and a damaged database (6) are checked by the
+    // program and resilience tests of those starts.
 }
 
 TEST_F(HostileUseTest, ARecordingFolderThatIsAFileIsToldOnceAndTheNextCallAfterItIsBackRecords) {

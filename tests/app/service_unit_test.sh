@@ -7,7 +7,7 @@ dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 export HOME="$dest/home" XDG_RUNTIME_DIR="$dest/run"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-cmake --install "$build" --prefix "$dest/usr" >/dev/null
+cmake --install "$build" --component program --prefix "$dest/usr" >/dev/null
 unit="$dest/usr/lib/systemd/user/ambrin.service"
 grep -qx "ExecStart=$dest/usr/bin/ambrin --headless" "$unit" || { echo "bad ExecStart in $unit"; cat "$unit"; exit 1; }
 grep -qx "Restart=on-failure" "$unit"

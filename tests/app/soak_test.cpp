@@ -39,17 +39,6 @@ int envInt(const char* name, int fallback) {
     return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
 }
 
-long residentKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
-}
-
 long openDescriptors(pid_t pid) {
     long n = 0;
     std::error_code error;
@@ -149,11 +138,11 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
             ASSERT_TRUE(fifo.write(signals::silence(0.5)));
         }
         if (i == 0) {
-            rssAfterFirst = residentKiB(program.pid());
+            rssAfterFirst = test::residentKiB(program.pid());
             fdsAfterFirst = openDescriptors(program.pid());
         }
     }
-    const long rssAfterAll = residentKiB(program.pid());
+    const long rssAfterAll = test::residentKiB(program.pid());
     const long fdsAfterAll = openDescriptors(program.pid());
     program.signal(SIGTERM);
     ASSERT_EQ(program.wait(10s), 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ std::string sqliteQuery(const std::string& database, const std::string& query);
 
 // Every regular file below a folder, in name order (none when it does not exist).
 std::vector<std::string> filesUnder(const std::string& folder);
+
+// Resident memory of a running process in KiB (-1 when it cannot be read).
+long residentKiB(pid_t pid);
 
 // How often `part` occurs in `text`.
 std::size_t occurrences(const std::string& text, const std::string& part);
