@@ -24,11 +24,11 @@ void fail(const char* what, const char* name) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The runner points XDG_CONFIG_HOME and the machine settings at its own folder.
     g_file = ambrin::RegistryKey::filePathFor(ambrin::Hive::CurrentUser, "SOFTWARE\\Tavix\\Ambrin+ v2.0");
+    ambrin::SettingsStore first("/nonexistent/");  // makes the folders of the file
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ambrin::SettingsStore probe("/nonexistent/");  // makes the folders of the file
     std::FILE* file = std::fopen(g_file.c_str(), "wb");
     if (file == nullptr || std::fwrite(data, 1, size, file) != size) {
         std::abort();
@@ -37,10 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ambrin::SettingsStore store("/nonexistent/");
     for (const auto& definition : ambrin::SettingsStore::table()) {
-        std::string text;
-        bool flag = false;
-        store.readString(definition.name, text);
-        store.readBool(definition.name, flag);
+        if (definition.type == ambrin::SettingType::String) {
+            std::string text;
+            store.readString(definition.name, text);
+            continue;
+        }
         int number = 0;
         if (store.readInt(definition.name, number) != ambrin::kSettingsOk) {
             continue;
