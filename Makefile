@@ -12,7 +12,7 @@ WERROR     := $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps build run test test-plain test-asan test-tsan bench soak format clean
+.PHONY: all deps build run test test-plain test-asan test-tsan bench soak screenshots format clean
 
 all: build
 
@@ -52,6 +52,13 @@ bench: build
 # The full day: 24 hours of line audio with 500 calls, fed 40 times faster than real time.
 soak: build
 	AMBRIN_SOAK_CALLS=500 AMBRIN_SOAK_HOURS=24 $(BUILD)/tests/soak_tests
+
+# Both shipped skins in every program state, Korean and English, drawn by the skin's own
+# elements on a private X server into docs/screenshots/ (the same input gives the same files).
+screenshots: build
+	cmake --build $(BUILD) -j $(JOBS) --target ambrin_screenshots
+	rm -f docs/screenshots/*.png
+	xvfb-run -a env QT_QPA_PLATFORM=xcb $(BUILD)/tools/screenshots/ambrin_screenshots $(BUILD)/src/app docs/screenshots
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

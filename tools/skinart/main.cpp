@@ -1,11 +1,10 @@
 // skinart: draws the shipped skins from their sources and packs them.
 //
-//   skinart SOURCES OUTPUT WORK [PREVIEW]
+//   skinart SOURCES OUTPUT WORK
 //
 // SOURCES holds one folder per skin with its "skin.json". For each skin the bitmaps (1x and
 // @2x) and "skin.xml" are written to WORK/<skin folder>/ and packed into OUTPUT/<package>.
-// With PREVIEW, every window is also composed in every program state, in Korean and English,
-// into PREVIEW/<skin folder>/.
+// `make screenshots` shows what the skins look like in the program.
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +17,6 @@
 
 #include "SkinDescription.h"
 #include "SkinPainter.h"
-#include "SkinPreview.h"
 #include "SkinRenderer.h"
 #include "SkinSource.h"
 #include "skin/SkinArchive.h"
@@ -47,8 +45,7 @@ bool checkFonts(const Skin& skin) {
     return true;
 }
 
-bool buildSkin(const QString& sourcePath, const QString& output, const QString& work,
-               const QString& preview) {
+bool buildSkin(const QString& sourcePath, const QString& output, const QString& work) {
     Skin skin;
     QString error;
     if (!loadSkinSource(sourcePath, skin, error)) {
@@ -68,7 +65,6 @@ bool buildSkin(const QString& sourcePath, const QString& output, const QString& 
     std::vector<std::string> files{(folder + "/skin.xml").toStdString()};
     CellSources sources;
     QHash<QString, QSize> sizes;
-    QHash<QString, QImage> images;  // "<window>/1" etc., for the previews
     for (const Window& window : skin.windows) {
         renderer.layOut(window);
         for (const Control& c : window.controls) {
@@ -89,8 +85,6 @@ bool buildSkin(const QString& sourcePath, const QString& output, const QString& 
             }
             files.push_back((folder + "/" + backName).toStdString());
             files.push_back((folder + "/" + cellsName).toStdString());
-            images.insert(window.name + "/back" + QString::number(scale), back);
-            images.insert(window.name + "/cells" + QString::number(scale), cells);
         }
     }
     QFile xml(folder + "/skin.xml");
@@ -106,39 +100,14 @@ bool buildSkin(const QString& sourcePath, const QString& output, const QString& 
     if (code != 0) {
         return fail(package + ": packing failed with " + QString::number(code));
     }
-
-    if (!preview.isEmpty()) {
-        const QString previewFolder = preview + "/" + skin.folder;
-        QDir().mkpath(previewFolder);
-        const SkinPreview composer(painter, palette);
-        for (int language : {1042, 1033}) {
-            const QString tag = language == 1042 ? "ko" : "en";
-            for (const ProgramState& state : programStates(language)) {
-                for (const Window& window : skin.windows) {
-                    for (int scale : {1, 2}) {
-                        const QImage shot = composer.compose(
-                            window, images.value(window.name + "/back" + QString::number(scale)),
-                            images.value(window.name + "/cells" + QString::number(scale)),
-                            sources[window.name], state, scale);
-                        const QString name = QString("%1/%2-%3-%4%5.png")
-                                                 .arg(previewFolder, window.name, state.name, tag,
-                                                      scale == 2 ? "@2x" : "");
-                        if (!save(shot, name)) {
-                            return false;
-                        }
-                    }
-                }
-            }
-        }
-    }
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: skinart SOURCES OUTPUT WORK [PREVIEW]\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: skinart SOURCES OUTPUT WORK\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -148,7 +117,6 @@ int main(int argc, char** argv) {
     const QString sources = QString::fromLocal8Bit(argv[1]);
     const QString output = QString::fromLocal8Bit(argv[2]);
     const QString work = QString::fromLocal8Bit(argv[3]);
-    const QString preview = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
     QDir().mkpath(output);
     bool ok = true;
     const QStringList skins =
@@ -156,7 +124,7 @@ int main(int argc, char** argv) {
     for (const QString& skin : skins) {
         const QString path = sources + "/" + skin + "/skin.json";
         if (QFile::exists(path)) {
-            ok = buildSkin(path, output, work, preview) && ok;
+            ok = buildSkin(path, output, work) && ok;
         }
     }
     return ok ? 0 : 1;
