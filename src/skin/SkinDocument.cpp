@@ -419,6 +419,19 @@ void SkinDocument::placeControl(std::unique_ptr<SkinControl> control, const QRec
     b.controlOpen = true;
 }
 
+int SkinDocument::placeImageControl(const Attributes& attributes,
+                                    std::unique_ptr<SkinControl> control, const ImageParts& parts,
+                                    const QSize& cell, bool destinationRequired) {
+    QRect dest;
+    if (const int failed = readDestination(attributes, cell, destinationRequired, dest)) {
+        return failed;
+    }
+    control->setImages(parts.bitmap, parts.source, parts.vertical);
+    control->setTooltip(parts.tooltip);
+    placeControl(std::move(control), dest);
+    return 0;
+}
+
 int SkinDocument::onButton(const Attributes& attributes) {
     std::string name;
     ImageParts parts;
@@ -430,10 +443,6 @@ int SkinDocument::onButton(const Attributes& attributes) {
     }
     const QRect cell = parts.vertical ? skin::cellOf(parts.source, 1, 4, 0, 0)
                                       : skin::cellOf(parts.source, 4, 1, 0, 0);
-    QRect dest;
-    if (const int failed = readDestination(attributes, cell.size(), false, dest)) {
-        return failed;
-    }
     auto button = std::make_unique<ButtonControl>(name);
     if (const std::string* url = find(attributes, skin::kUrlAttribute)) {
         if (name != skin::kLogoControl) {
@@ -444,10 +453,7 @@ int SkinDocument::onButton(const Attributes& attributes) {
     if (const std::string* window = find(attributes, skin::kChangeWindowAttribute)) {
         button->setText(*window);
     }
-    button->setImages(parts.bitmap, parts.source, parts.vertical);
-    button->setTooltip(parts.tooltip);
-    placeControl(std::move(button), dest);
-    return 0;
+    return placeImageControl(attributes, std::move(button), parts, cell.size(), false);
 }
 
 int SkinDocument::onMultiState(const Attributes& attributes) {
@@ -467,16 +473,9 @@ int SkinDocument::onMultiState(const Attributes& attributes) {
     if (const int failed = readImages(attributes, parts)) {
         return failed;
     }
-    QRect dest;
     const QRect cell = skin::cellOf(parts.source, 4, states, 0, 0);
-    if (const int failed = readDestination(attributes, cell.size(), false, dest)) {
-        return failed;
-    }
-    auto control = std::make_unique<MultiStateControl>(name, states);
-    control->setImages(parts.bitmap, parts.source, parts.vertical);
-    control->setTooltip(parts.tooltip);
-    placeControl(std::move(control), dest);
-    return 0;
+    return placeImageControl(attributes, std::make_unique<MultiStateControl>(name, states), parts,
+                             cell.size(), false);
 }
 
 int SkinDocument::onSlider(const Attributes& attributes) {
@@ -516,15 +515,8 @@ int SkinDocument::addSlider(const Attributes& attributes, bool vertical) {
     }
     const QRect cell = parts.vertical ? skin::cellOf(parts.source, options.thumbStates, 3, 0, 0)
                                       : skin::cellOf(parts.source, 3, options.thumbStates, 0, 0);
-    QRect dest;
-    if (const int failed = readDestination(attributes, cell.size(), true, dest)) {
-        return failed;
-    }
-    auto slider = std::make_unique<SliderControl>(name, options);
-    slider->setImages(parts.bitmap, parts.source, parts.vertical);
-    slider->setTooltip(parts.tooltip);
-    placeControl(std::move(slider), dest);
-    return 0;
+    return placeImageControl(attributes, std::make_unique<SliderControl>(name, options), parts,
+                             cell.size(), true);
 }
 
 int SkinDocument::onText(const Attributes& attributes) {

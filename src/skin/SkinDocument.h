@@ -131,6 +131,9 @@ class SkinDocument : public SkinReader, public SkinBuilder {
     int readDestination(const Attributes& attributes, const QSize& cell, bool required,
                         QRect& dest);
     void placeControl(std::unique_ptr<SkinControl> control, const QRect& dest);
+    // Reads the destination of an image control, gives it its images and places it.
+    int placeImageControl(const Attributes& attributes, std::unique_ptr<SkinControl> control,
+                          const ImageParts& parts, const QSize& cell, bool destinationRequired);
 
     std::string m_failure;
     std::string m_errorText;
