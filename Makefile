@@ -59,6 +59,7 @@ screenshots: build
 	cmake --build $(BUILD) -j $(JOBS) --target ambrin_screenshots
 	rm -f docs/screenshots/*.png
 	xvfb-run -a env QT_QPA_PLATFORM=xcb $(BUILD)/tools/screenshots/ambrin_screenshots $(BUILD)/src/app docs/screenshots
+	cmake --build $(BUILD) --target dialog_pictures  # the dialogs, Korean and English: $(BUILD)/src/app/screenshots/
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -7,9 +7,11 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/DesktopParts.h"
 #include "app/GuiSupport.h"
 #include "app/ProgramParts.h"
 #include "platform/SignalWatcher.h"
+#include "platform/ui/Translations.h"
 
 namespace {
 
@@ -75,6 +77,11 @@ int main(int argc, char** argv) {
         hooks.waitForExit = ambrin::runGuiUntilReleased;
     }
 
+    ambrin::EngineParts parts = ambrin::programParts();
+    if (gui) {
+        ambrin::installUiTranslations();
+        ambrin::addDesktopParts(parts);
+    }
     ambrin::Application application(options);
-    return application.run(ambrin::programParts(), std::move(hooks));
+    return application.run(std::move(parts), std::move(hooks));
 }

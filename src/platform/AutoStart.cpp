@@ -49,6 +49,7 @@ bool AutoStart::setEnabled(bool enabled, const std::string& programPath) {
                "Type=Application\n"
                "Name=Ambrin+\n"
                "Comment=Telephone call recorder\n"
+               "Icon=ambrin\n"
                "Exec="
             << quoteForExec(programPath)
             << "\n"

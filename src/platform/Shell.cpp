@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 extern char** environ;
@@ -55,6 +57,44 @@ bool openWithDesktop(const std::string& target) {
     for (const char* candidate : {"/usr/bin/xdg-open", "/usr/local/bin/xdg-open"}) {
         if (::access(candidate, X_OK) == 0) {
             return startProgram(candidate, {target});
+        }
+    }
+    return false;
+}
+
+std::string findProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr && *path != '\0' ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + "/" + name;
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
+            }
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+bool openRecordingControls() {
+    struct Tool {
+        const char* name;
+        std::vector<std::string> arguments;
+    };
+    const Tool tools[] = {
+        {"pavucontrol", {"--tab=4"}},          // the input devices, with their ports and boost
+        {"pavucontrol-qt", {"--tab=4"}},
+        {"gnome-control-center", {"sound"}},
+        {"systemsettings", {"kcm_pulseaudio"}},
+    };
+    for (const Tool& tool : tools) {
+        const std::string path = findProgram(tool.name);
+        if (!path.empty() && startProgram(path, tool.arguments)) {
+            return true;
         }
     }
     return false;

@@ -14,4 +14,11 @@ bool startProgram(const std::string& path, const std::vector<std::string>& argum
 // Opens a file, folder or web address with the desktop's default application (xdg-open).
 bool openWithDesktop(const std::string& target);
 
+// The full path of a program found in the folders of PATH, or empty.
+std::string findProgram(const std::string& name);
+
+// Opens the sound server's recording controls: pavucontrol on its input-devices tab when
+// installed, else the desktop's sound settings. False when neither exists.
+bool openRecordingControls();
+
 }  // namespace ambrin

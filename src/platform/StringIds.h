@@ -81,5 +81,7 @@ inline constexpr int kInterruptedCallRepaired = 94; // "A call that was being re
 inline constexpr int kDatabaseDamaged = 95;         // "The call-record database is damaged and cannot be used: ..." ("%s": the file)
 inline constexpr int kUnsavedCallsStored = 96;      // "%d call(s) that could not be saved earlier are now stored ..."
 inline constexpr int kSettingCorrected = 97;        // "The setting \"%s\" holds %s, out of its range; %s is used ..."
+inline constexpr int kNoNotificationArea = 110;     // "This desktop has no notification area ... start Ambrin+ again."
+inline constexpr int kRecordingControlsMissing = 111;  // "No program for the recording controls was found ..."
 
 }  // namespace ambrin::str

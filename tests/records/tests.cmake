@@ -6,3 +6,9 @@ ambrin_test(records_tests
             records/record_information_test.cpp records/call_content_list_test.cpp
             records/damaged_database_test.cpp
     LIBS ambrin_records SQLite::SQLite3 TSAN)
+
+# The recording-information window through its widgets (offscreen).
+find_package(Qt6 REQUIRED COMPONENTS Test)
+ambrin_test(records_ui_tests
+    SOURCES records/information_dialog_test.cpp support/GuiApplication.cpp
+    LIBS ambrin_records_ui Qt6::Test SQLite::SQLite3)

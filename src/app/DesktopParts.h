@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/EngineParts.h"
+
+namespace ambrin {
+
+// Replaces the window stand-ins of `parts` by the desktop's windows: the
+// recording-information dialog, the tray icon with its password prompt, and the volume
+// wizard. Needs the QApplication; the windows live on its (the main) thread.
+void addDesktopParts(EngineParts& parts);
+
+}  // namespace ambrin

@@ -1,0 +1,140 @@
+// ambrin_dialog_pictures: pictures of the program's dialogs, in the language the string table
+// chooses (Korean, or English with AMBRIN_UI_LANG=1033), for the manual and for review.
+// Runs in a private temporary home so that no user setting is read or written.
+//   ambrin_dialog_pictures OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QEventLoop>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
+#include "platform/StringTable.h"
+#include "platform/ui/Translations.h"
+#include "records/CallContentList.h"
+#include "records/RecordDatabase.h"
+#include "records/ui/RecordInformationDialog.h"
+#include "app/CommandMenu.h"
+#include "core/EngineState.h"
+#include "app/PasswordDialog.h"
+#include "recorder/ui/VolumeWizard.h"
+#include <QLineEdit>
+#include <QMenu>
+#include <cmath>
+
+namespace {
+
+using namespace ambrin;
+
+bool save(QWidget& widget, const QString& folder, const char* name) {
+    widget.show();
+    QApplication::processEvents();
+    const QString path = folder + "/" + QString::fromLatin1(name) + ".png";
+    const bool ok = widget.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "cannot write", path.toLocal8Bit().constData());
+    widget.hide();
+    return ok;
+}
+
+bool informationDialog(AppContext& context, const QString& folder) {
+    const bool korean = uiLanguage() == kLangKorean;
+    RecordDatabase database(context);
+    database.InitializeDatabase();
+    database.InsertCustomer(korean ? "김민준" : "Kim Minjun",
+                            {"010-2345-6789", korean ? "한빛상사" : "Hanbit Trading",
+                             korean ? "서울시 중구 세종대로 110" : "110 Sejong-daero, Seoul", "", ""});
+    CallContentList contents(context);
+    contents.AddContent(korean ? "견적 요청" : "Asked for a quotation");
+    context.callContents = &contents;
+
+    RecordInformationDialog dialog(context);
+    auto* name = dialog.findChild<QComboBox*>("comboName");
+    name->setCurrentIndex(0);
+    Q_EMIT name->activated(0);
+    dialog.findChild<QPlainTextEdit*>("editContents")
+        ->setPlainText(korean ? "다음 주 화요일까지 견적서 발송" : "Send the quotation by next Tuesday.");
+    dialog.findChild<QRadioButton*>("radioInbound")->setChecked(true);
+    const bool ok = save(dialog, folder, "information-dialog");
+    context.callContents = nullptr;
+    return ok;
+}
+
+bool passwordDialog(SettingsStore& settings, const QString& folder) {
+    PasswordDialog dialog(&settings);
+    dialog.findChild<QLineEdit*>("editPassword")->setText("secret");
+    return save(dialog, folder, "password-dialog");
+}
+
+// A voice-like level block: a few mixed tones.
+LevelBlock::Snapshot voice() {
+    LevelBlock::Snapshot level;
+    level.byteCount = LevelBlock::kPublishedBytes;
+    for (std::size_t i = 0; i < level.sampleCount(); ++i) {
+        const double t = static_cast<double>(i) / 8000.0;
+        const double envelope = 0.55 + 0.45 * std::sin(2 * M_PI * 9 * t);
+        const double value = envelope * (9000 * std::sin(2 * M_PI * 180 * t) +
+                                         5000 * std::sin(2 * M_PI * 430 * t + 1.0) +
+                                         2500 * std::sin(2 * M_PI * 1150 * t + 0.3));
+        level.samples[i] = static_cast<std::int16_t>(value);
+    }
+    return level;
+}
+
+bool volumeWizard(AppContext& context, const QString& folder) {
+    VolumeWizard wizard(context, 64, [] { return voice(); });
+    wizard.show();
+    QApplication::processEvents();
+    QEventLoop wait;
+    QTimer::singleShot(VolumeWizard::kRedrawMilliseconds + 50, &wait, &QEventLoop::quit);
+    wait.exec();
+    return save(wizard, folder, "volume-wizard");
+}
+
+bool commandMenu(const QString& folder) {
+    std::unique_ptr<QMenu> menu(createCommandMenu(mainMenuStates(EngineState::Idle, true), 0));
+    menu->adjustSize();
+    return save(*menu, folder, "command-menu");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: ambrin_dialog_pictures OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    if (!home.isValid()) {
+        return 1;
+    }
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "AMBRIN_MACHINE_CONFIG"}) {
+        ::setenv(name, home.path().toLocal8Bit().constData(), 1);
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    SetUiLanguage(kLangKorean);
+    installUiTranslations();
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+
+    SettingsStore settings(home.path().toStdString() + "/");
+    settings.writeString(setting::kInstallPath, home.path().toStdString() + "/");
+    AppContext context;
+    context.settings = &settings;
+    context.programFolder = home.path().toStdString() + "/";
+
+    bool ok = informationDialog(context, folder);
+    ok = passwordDialog(settings, folder) && ok;
+    ok = volumeWizard(context, folder) && ok;
+    ok = commandMenu(folder) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,210 @@
+#include "records/ui/RecordInformationDialog.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMoveEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <cstdio>
+
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
+#include "platform/StringTable.h"
+#include "platform/TextHelpers.h"
+#include "records/CallContentList.h"
+#include "records/RecordDatabase.h"
+#include "ui_RecordInformationDialog.h"
+
+namespace ambrin {
+
+namespace {
+
+// "DatabaseHeader" holds eleven display names; the dialog shows names 3 to 9.
+constexpr std::uint32_t kHeaderCapacity = 1040;
+constexpr int kEdgeMargin = 10;
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string toUtf8(const QString& text, int limit) { return text.left(limit).toStdString(); }
+
+}  // namespace
+
+RecordInformationDialog::RecordInformationDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context), m_ui(std::make_unique<Ui::RecordInformationDialog>()) {
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+
+    for (QLineEdit* edit : {m_ui->editPhone, m_ui->editOrganize, m_ui->editAddress}) {
+        edit->setMaxLength(kShortFieldLimit);
+    }
+    for (QLineEdit* edit : {m_ui->editEtc1, m_ui->editEtc2}) {
+        edit->setMaxLength(kLongFieldLimit);
+    }
+    m_ui->comboName->lineEdit()->setMaxLength(kShortFieldLimit);
+    m_ui->comboName->setInsertPolicy(QComboBox::NoInsert);
+    connect(m_ui->editContents, &QPlainTextEdit::textChanged, this, &RecordInformationDialog::limitContents);
+    connect(m_ui->comboName, &QComboBox::activated, this, &RecordInformationDialog::customerChosen);
+    connect(m_ui->comboContents, &QComboBox::activated, this, &RecordInformationDialog::contentChosen);
+    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    fillLabels();
+    fillLists();
+    m_ui->comboName->setFocus();
+    adjustSize();
+    placeWindow();
+}
+
+RecordInformationDialog::~RecordInformationDialog() = default;
+
+void RecordInformationDialog::fillLabels() {
+    std::string header;
+    if (m_context.settings == nullptr ||
+        m_context.settings->readString(setting::kDatabaseHeader, header, kHeaderCapacity) != kSettingsOk) {
+        header = loadString(str::kDatabaseHeader);
+    }
+    QLabel* const labels[] = {m_ui->labelName,     m_ui->labelPhone, m_ui->labelOrganize,
+                              m_ui->labelAddress,  m_ui->labelContents, m_ui->labelEtc1,
+                              m_ui->labelEtc2};
+    size_t field = 3;
+    for (QLabel* label : labels) {
+        const std::string name = trimBlanks(fieldAt(header, field++));
+        if (!name.empty()) {  // an empty display name keeps the form's own text
+            label->setText(fromUtf8(name) + QStringLiteral(" :"));
+        }
+    }
+}
+
+void RecordInformationDialog::fillLists() {
+    QStringList names;
+    RecordDatabase database(m_context);
+    if (database.BeginCustomers()) {
+        std::string name;
+        CustomerRecord customer;
+        while (database.NextCustomer(name, customer)) {
+            names.append(fromUtf8(name));
+        }
+        database.EndIteration();
+    }
+    names.sort(Qt::CaseInsensitive);
+    m_ui->comboName->addItems(names);
+    m_ui->comboName->setCurrentIndex(-1);
+    m_ui->comboName->clearEditText();
+
+    QStringList contents;
+    if (m_context.callContents != nullptr) {
+        for (const std::string& slot : m_context.callContents->slots()) {
+            if (!slot.empty()) {
+                contents.append(fromUtf8(slot));
+            }
+        }
+    }
+    contents.sort(Qt::CaseInsensitive);
+    m_ui->comboContents->addItems(contents);
+    m_ui->comboContents->setCurrentIndex(-1);
+    m_ui->comboContents->setEnabled(!contents.isEmpty());
+}
+
+std::optional<QPoint> RecordInformationDialog::storedPosition(const std::string& text, const QSize& screen) {
+    int x = -1;
+    int y = -1;
+    if (std::sscanf(text.c_str(), " %d , %d", &x, &y) != 2) {
+        return std::nullopt;
+    }
+    if (x < 0 || y < 0 || x > screen.width() - kEdgeMargin || y > screen.height() - kEdgeMargin) {
+        return std::nullopt;
+    }
+    return QPoint(x, y);
+}
+
+void RecordInformationDialog::placeWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+    std::string stored;
+    if (m_context.settings != nullptr) {
+        m_context.settings->readString(setting::kMemoNotePos, stored);
+    }
+    if (const auto position = storedPosition(stored, area.size())) {
+        move(*position);
+    } else {
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    m_placed = true;
+}
+
+void RecordInformationDialog::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_placed && isVisible() && m_context.settings != nullptr) {
+        const QPoint at = pos();
+        m_context.settings->writeString(setting::kMemoNotePos,
+                                        std::to_string(at.x()) + "," + std::to_string(at.y()));
+    }
+}
+
+void RecordInformationDialog::customerChosen(int index) {
+    if (index < 0) {
+        return;
+    }
+    CustomerRecord customer;
+    if (!RecordDatabase(m_context).FindCustomer(m_ui->comboName->itemText(index).toStdString(), customer)) {
+        return;
+    }
+    m_ui->editPhone->setText(fromUtf8(customer.cid));
+    m_ui->editOrganize->setText(fromUtf8(customer.organize));
+    m_ui->editAddress->setText(fromUtf8(customer.address));
+    m_ui->editEtc1->setText(fromUtf8(customer.etc1));
+    m_ui->editEtc2->setText(fromUtf8(customer.etc2));
+}
+
+void RecordInformationDialog::contentChosen(int index) {
+    if (index < 0) {
+        return;
+    }
+    const QString text = m_ui->comboContents->itemText(index);
+    QTextCursor cursor(m_ui->editContents->document());
+    cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
+    cursor.insertText(text);
+    cursor.setPosition(start);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    m_ui->editContents->setTextCursor(cursor);
+    m_ui->editContents->ensureCursorVisible();
+    m_ui->editContents->verticalScrollBar()->setValue(m_ui->editContents->verticalScrollBar()->maximum());
+    m_ui->editContents->setFocus();
+    m_ui->comboContents->setCurrentIndex(-1);  // the same content can be chosen again
+}
+
+void RecordInformationDialog::limitContents() {
+    QPlainTextEdit* edit = m_ui->editContents;
+    const QString text = edit->toPlainText();
+    if (text.size() <= kLongFieldLimit) {
+        return;
+    }
+    QTextCursor cursor = edit->textCursor();
+    const int position = std::min(cursor.position(), kLongFieldLimit);
+    const QSignalBlocker blocker(edit);
+    edit->setPlainText(text.left(kLongFieldLimit));
+    cursor = edit->textCursor();
+    cursor.setPosition(position);
+    edit->setTextCursor(cursor);
+}
+
+CallRecord RecordInformationDialog::information() const {
+    CallRecord record;
+    record.name = toUtf8(m_ui->comboName->currentText(), kShortFieldRead);
+    record.cid = toUtf8(m_ui->editPhone->text(), kShortFieldRead);
+    record.organize = toUtf8(m_ui->editOrganize->text(), kShortFieldRead);
+    record.address = toUtf8(m_ui->editAddress->text(), kShortFieldRead);
+    record.contents = toUtf8(m_ui->editContents->toPlainText(), kLongFieldRead);
+    record.etc1 = toUtf8(m_ui->editEtc1->text(), kLongFieldRead);
+    record.etc2 = toUtf8(m_ui->editEtc2->text(), kLongFieldRead);
+    record.callType = m_ui->radioInbound->isChecked()    ? kCallInbound
+                      : m_ui->radioOutbound->isChecked() ? kCallOutbound
+                                                         : kCallUnknown;
+    return record;
+}
+
+}  // namespace ambrin

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <QPoint>
+#include <QSize>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/CallRecord.h"
+
+namespace Ui {
+class RecordInformationDialog;
+}
+
+namespace ambrin {
+
+class AppContext;
+
+// The window that asks, while a call is recorded, who called and what about. It only
+// collects: what becomes of the information on OK and Cancel is its owner's business
+// (RecordInformationWindow). Lives on the GUI thread.
+class RecordInformationDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Input limits in characters.
+    static constexpr int kShortFieldLimit = 260;
+    static constexpr int kLongFieldLimit = 520;
+    // What OK takes from the fields, in characters.
+    static constexpr int kShortFieldRead = 258;
+    static constexpr int kLongFieldRead = 518;
+
+    // Fills the labels from "DatabaseHeader", the Name list from the customers and the
+    // Select Cont. list from the stock contents, and places itself at "MemoNotePos".
+    explicit RecordInformationDialog(AppContext& context, QWidget* parent = nullptr);
+    ~RecordInformationDialog() override;
+
+    // The fields as OK reads them: cut to their read lengths, the call type from the radio
+    // buttons. Name is not trimmed here.
+    CallRecord information() const;
+
+    // Where the dialog goes for a saved "MemoNotePos" text on a screen: the stored top-left
+    // corner, or nothing (centre it) when it is unusable (negative, or within 10 pixels of
+    // the screen's right or bottom edge or beyond).
+    static std::optional<QPoint> storedPosition(const std::string& text, const QSize& screen);
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void fillLabels();
+    void fillLists();
+    void placeWindow();
+    void customerChosen(int index);
+    void contentChosen(int index);
+    void limitContents();
+
+    AppContext& m_context;
+    std::unique_ptr<Ui::RecordInformationDialog> m_ui;
+    bool m_placed = false;  // moves before the first placement are not saved
+};
+
+}  // namespace ambrin
