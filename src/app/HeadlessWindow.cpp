@@ -21,33 +21,15 @@ void consoleLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-HeadlessWindow::~HeadlessWindow() { close(); }
+HeadlessWindow::~HeadlessWindow() { m_endpoint.close(); }
 
 bool HeadlessWindow::start() {
-    std::string error;
-    auto endpoint = WindowEndpoint::create(
-        kMainWindowClass, kMainWindowTitle,
-        [this](const WindowMessage& message) { return onMessage(message); }, &error);
-    if (!endpoint) {
-        consoleLine("ambrin: main window endpoint not available: " + error);
-    }
-    {
-        std::lock_guard lock(m_endpointMutex);
-        m_endpoint = std::move(endpoint);
-    }
+    m_endpoint.open(kMainWindowClass, kMainWindowTitle,
+                    [this](const WindowMessage& message) { return onMessage(message); }, "main window");
     if (m_context.registry != nullptr) {
         m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
     }
     return true;
-}
-
-void HeadlessWindow::close() {
-    std::unique_ptr<WindowEndpoint> endpoint;
-    {
-        std::lock_guard lock(m_endpointMutex);
-        endpoint = std::move(m_endpoint);
-    }
-    endpoint.reset();  // joins the listener thread
 }
 
 void HeadlessWindow::post(EventCode code, int parameter) {
@@ -123,7 +105,7 @@ void HeadlessWindow::onEvent(const EngineEvent& event) {
         if (m_context.registry != nullptr) {
             m_context.registry->unregisterObject("MainWindow");
         }
-        close();
+        m_endpoint.close();
         post(EventCode::Acknowledge);
     }
 }
@@ -138,29 +120,11 @@ void HeadlessWindow::openManual() {
     consoleLine("ambrin: the manual is " + m_context.programFolder + "ambrin.pdf");
 }
 
-HeadlessTray::~HeadlessTray() { close(); }
+HeadlessTray::~HeadlessTray() { m_endpoint.close(); }
 
 bool HeadlessTray::start() {
-    std::string error;
-    auto endpoint = WindowEndpoint::create(
-        kTrayWindowClass, kTrayWindowTitle,
-        [this](const WindowMessage& message) { return onMessage(message); }, &error);
-    if (!endpoint) {
-        consoleLine("ambrin: tray endpoint not available: " + error);
-        return false;
-    }
-    std::lock_guard lock(m_endpointMutex);
-    m_endpoint = std::move(endpoint);
-    return true;
-}
-
-void HeadlessTray::close() {
-    std::unique_ptr<WindowEndpoint> endpoint;
-    {
-        std::lock_guard lock(m_endpointMutex);
-        endpoint = std::move(m_endpoint);
-    }
-    endpoint.reset();
+    return m_endpoint.open(kTrayWindowClass, kTrayWindowTitle,
+                           [this](const WindowMessage& message) { return onMessage(message); }, "tray");
 }
 
 std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
@@ -178,7 +142,7 @@ std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
 
 void HeadlessTray::onEvent(const EngineEvent& event) {
     if (event.code() == EventCode::CloseWindows) {
-        close();
+        m_endpoint.close();
         if (m_context.events != nullptr) {
             m_context.events->postEvent(std::make_unique<EngineEvent>(EventCode::Acknowledge));
         }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/EngineEvent.h"
+#include "app/EndpointSlot.h"
 #include "core/EngineParts.h"
 #include "platform/WindowEndpoint.h"
 
@@ -44,11 +45,9 @@ public:
 private:
     std::int64_t onMessage(const WindowMessage& message);
     void post(EventCode code, int parameter = 0);
-    void close();
 
     AppContext& m_context;
-    std::mutex m_endpointMutex;  // guards m_endpoint
-    std::unique_ptr<WindowEndpoint> m_endpoint;
+    EndpointSlot m_endpoint;
 };
 
 // The hidden notification window when there is no screen: answers a second start's wake-up.
@@ -62,11 +61,9 @@ public:
 
 private:
     std::int64_t onMessage(const WindowMessage& message);
-    void close();
 
     AppContext& m_context;
-    std::mutex m_endpointMutex;  // guards m_endpoint
-    std::unique_ptr<WindowEndpoint> m_endpoint;
+    EndpointSlot m_endpoint;
 };
 
 }  // namespace ambrin

@@ -26,7 +26,7 @@ constexpr const char* kMainWindowName = "MainWindow";
 TrayWindow::TrayWindow(AppContext& context) : m_context(context) {}
 
 TrayWindow::~TrayWindow() {
-    closeEndpoint();
+    m_endpoint.close();
     delete m_passwordDialog.data();
     if (m_icon) {
         m_icon->hide();
@@ -34,17 +34,9 @@ TrayWindow::~TrayWindow() {
 }
 
 bool TrayWindow::start() {
-    std::string error;
-    auto endpoint = WindowEndpoint::create(
+    const bool published = m_endpoint.open(
         kTrayWindowClass, kTrayWindowTitle,
-        [this](const WindowMessage& message) { return onMessage(message); }, &error);
-    if (!endpoint) {
-        consoleLine("ambrin: tray endpoint not available: " + error);
-    }
-    {
-        std::lock_guard lock(m_endpointMutex);
-        m_endpoint = std::move(endpoint);
-    }
+        [this](const WindowMessage& message) { return onMessage(message); }, "tray");
     m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icons/ambrin.svg")));
     m_icon->setToolTip(QString::fromLatin1(kTip));
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, this,
@@ -62,16 +54,7 @@ bool TrayWindow::start() {
                                           m_context.settings->boolOr(setting::kMinimizeRun, false))) {
         QMetaObject::invokeMethod(this, [this] { mainWindowHidden(); }, Qt::QueuedConnection);
     }
-    return m_endpoint != nullptr;
-}
-
-void TrayWindow::closeEndpoint() {
-    std::unique_ptr<WindowEndpoint> endpoint;
-    {
-        std::lock_guard lock(m_endpointMutex);
-        endpoint = std::move(m_endpoint);
-    }
-    endpoint.reset();  // joins the listener thread
+    return published;
 }
 
 bool TrayWindow::iconWanted() const {
@@ -197,7 +180,7 @@ void TrayWindow::commandChosen(int id) {
 void TrayWindow::onEvent(const EngineEvent& event) {
     switch (event.code()) {
         case EventCode::CloseWindows:
-            closeEndpoint();
+            m_endpoint.close();
             QMetaObject::invokeMethod(
                 this,
                 [this] {

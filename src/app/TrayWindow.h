@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "app/CommandMenu.h"
+#include "app/EndpointSlot.h"
 #include "core/EngineEvent.h"
 #include "core/EngineParts.h"
 #include "platform/WindowEndpoint.h"
@@ -60,7 +61,6 @@ private:
     void restoreMainWindow();
     void post(EventCode code, int parameter = 0);
     bool iconWanted() const;
-    void closeEndpoint();
 
     AppContext& m_context;
     std::unique_ptr<QSystemTrayIcon> m_icon;  // GUI thread only
@@ -68,8 +68,7 @@ private:
     bool m_promptOpen = false;  // GUI thread only: further wake-ups do nothing meanwhile
     QPointer<PasswordDialog> m_passwordDialog;
     bool m_hiddenNoticeShown = false;
-    std::mutex m_endpointMutex;  // guards m_endpoint
-    std::unique_ptr<WindowEndpoint> m_endpoint;
+    EndpointSlot m_endpoint;
 };
 
 }  // namespace ambrin
