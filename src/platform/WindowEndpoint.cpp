@@ -160,7 +160,8 @@ struct WindowEndpoint::Impl {
 
     void accept(std::chrono::steady_clock::time_point now) {
         for (;;) {
-            Socket client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            Socket client(
+                ::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
             if (client.get() < 0) {
                 return;  // nothing more waiting (or a failure that the next poll shows again)
             }
@@ -172,9 +173,10 @@ struct WindowEndpoint::Impl {
             }
             if (connections.size() >= WindowEndpoint::kMaxConnections) {
                 // The one that has been quiet longest makes room.
-                auto oldest = std::min_element(
-                    connections.begin(), connections.end(),
-                    [](const Connection& a, const Connection& b) { return a.lastActivity < b.lastActivity; });
+                auto oldest = std::min_element(connections.begin(), connections.end(),
+                                               [](const Connection& a, const Connection& b) {
+                                                   return a.lastActivity < b.lastActivity;
+                                               });
                 connections.erase(oldest);
             }
             Connection connection;
@@ -229,8 +231,7 @@ struct WindowEndpoint::Impl {
                 fds.push_back({connection.socket.get(), POLLIN, 0});
                 wake = std::min(wake, connection.deadline);
             }
-            const auto wait =
-                std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
             if (::poll(fds.data(), fds.size(), static_cast<int>(wait)) < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -260,7 +261,9 @@ struct WindowEndpoint::Impl {
 
 WindowEndpoint::WindowEndpoint(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
-WindowEndpoint::~WindowEndpoint() { close(); }
+WindowEndpoint::~WindowEndpoint() {
+    close();
+}
 
 void WindowEndpoint::close() {
     if (m_impl) {
@@ -325,8 +328,7 @@ bool WindowEndpoint::post(std::string_view className, std::string_view title,
     return sock.get() >= 0 && sendFrame(sock.get(), message);
 }
 
-std::optional<std::int64_t> WindowEndpoint::send(std::string_view className,
-                                                 std::string_view title,
+std::optional<std::int64_t> WindowEndpoint::send(std::string_view className, std::string_view title,
                                                  const WindowMessage& message,
                                                  std::chrono::milliseconds timeout) {
     Socket sock = connectTo(className, title, timeout);

@@ -32,7 +32,7 @@ using test::ChildProcess;
 constexpr const char* kStartFailureText = "cannot be saved because of a problem with the DB folder";
 
 class HostileUseTest : public test::EnvironmentTest {
-protected:
+  protected:
     test::AudioLine line{env};
 
     void SetUp() override { env.setVariable("AMBRIN_UI_LANG", "1033"); }
@@ -43,7 +43,8 @@ protected:
         EXPECT_TRUE(test::copyFile(AMBRIN_BIN, folder + "/ambrin"));
         return folder + "/";
     }
-    std::unique_ptr<ChildProcess> launch(const std::string& folder, std::vector<std::string> args = {"--headless"}) {
+    std::unique_ptr<ChildProcess> launch(const std::string& folder,
+                                         std::vector<std::string> args = {"--headless"}) {
         return std::make_unique<ChildProcess>(folder + "ambrin", std::move(args), env.root());
     }
     std::optional<int> command(const std::string& folder, const std::string& name) {
@@ -59,7 +60,8 @@ protected:
     // A call on the line: tone, then silence until the program has stored `calls` calls.
     void call(ChildProcess& program, double seconds, size_t calls) {
         ASSERT_TRUE(line.write(signals::tone(350, seconds, 14000), true));
-        for (int i = 0; i < 60 && test::occurrences(program.output(), "event 24 idle") < calls; ++i) {
+        for (int i = 0; i < 60 && test::occurrences(program.output(), "event 24 idle") < calls;
+             ++i) {
             ASSERT_TRUE(line.write(signals::silence(0.25), true));
         }
     }
@@ -95,10 +97,13 @@ TEST_F(HostileUseTest, EveryNumericSettingAtItsExtremesStillStartsRecordsAndQuit
         }
         const std::string stored = dwordLines(test::readFile(key->filePath()));
         auto program = launch(folder);
-        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->output() << program->errors();
+        ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s))
+            << program->output() << program->errors();
         // Told which values were out of range: the start level always is.
-        EXPECT_NE(program->output().find("The setting \"StartSoundValue\" holds " + std::to_string(static_cast<int>(hostile))),
-                  std::string::npos) << program->output();
+        EXPECT_NE(program->output().find("The setting \"StartSoundValue\" holds " +
+                                         std::to_string(static_cast<int>(hostile))),
+                  std::string::npos)
+            << program->output();
 
         // A call by hand: the corrected levels may not start one by themselves, and silence
         // may not end it (a call-end time of 0 leaves that to Stop).
@@ -109,15 +114,18 @@ TEST_F(HostileUseTest, EveryNumericSettingAtItsExtremesStillStartsRecordsAndQuit
         const long kib = test::residentKiB(program->pid());
         const size_t idle = test::occurrences(program->output(), "event 24 idle");
         EXPECT_EQ(command(folder, "stop"), 0);
-        for (int i = 0; i < 100 && test::occurrences(program->output(), "event 24 idle") == idle; ++i) {
+        for (int i = 0; i < 100 && test::occurrences(program->output(), "event 24 idle") == idle;
+             ++i) {
             std::this_thread::sleep_for(100ms);
         }
         // 0x7fffffff asks for calls of an hour at least: that one is discarded.
-        EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), saved + (hostile == 0x7fffffffu ? 0 : 1))
+        EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"),
+                  saved + (hostile == 0x7fffffffu ? 0 : 1))
             << program->output() << program->errors();
         EXPECT_EQ(command(folder, "quit"), 0);
         EXPECT_EQ(program->wait(5s), 0) << program->errors();
-        EXPECT_EQ(dwordLines(test::readFile(key->filePath())), stored) << "stored values were rewritten";
+        EXPECT_EQ(dwordLines(test::readFile(key->filePath())), stored)
+            << "stored values were rewritten";
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
         EXPECT_LT(kib, 64 * 1024) << "resident memory while recording";
 #endif
@@ -172,7 +180,8 @@ TEST_F(HostileUseTest, QuitGetsThroughAHundredIdleClientsAndATrickle) {
     const auto asked = std::chrono::steady_clock::now();
     const auto quit = command(folder, "quit");
     const auto ended = program->wait(1s);
-    const auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
+    const auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - asked);
     stop = true;
     trickle.join();
     for (int fd : idle) {
@@ -181,7 +190,8 @@ TEST_F(HostileUseTest, QuitGetsThroughAHundredIdleClientsAndATrickle) {
     EXPECT_EQ(quit, 0) << "the quit command was not delivered";
     EXPECT_EQ(ended, 0) << "not ended 1 s after the quit command\n" << program->output();
     RecordProperty("quit_latency_ms", static_cast<int>(latency.count()));
-    std::printf("quit latency with 100 idle clients and a trickle: %lld ms\n", static_cast<long long>(latency.count()));
+    std::printf("quit latency with 100 idle clients and a trickle: %lld ms\n",
+                static_cast<long long>(latency.count()));
 }
 
 TEST_F(HostileUseTest, EveryRefusedStartEndsWithTheCodeOfItsCause) {
@@ -228,7 +238,8 @@ TEST_F(HostileUseTest, ARecordingFolderThatIsAFileIsToldOnceAndTheNextCallAfterI
     ::unlink(calls.c_str());
     ::mkdir(calls.c_str(), 0755);
     call(*program, 2.0, 1);
-    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u) << program->output();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u)
+        << program->output();
     EXPECT_EQ(command(folder, "quit"), 0);
     EXPECT_EQ(program->wait(5s), 0);
     EXPECT_EQ(test::filesUnder(calls).size(), 1u);
@@ -247,7 +258,8 @@ TEST_F(HostileUseTest, ACallEndingWhileTheDatabaseIsLockedIsStoredWhileTheProgra
     ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     call(*program, 2.0, 1);
     // The insertion waits for the lock as long as it may, then keeps the call in the journal.
-    for (int i = 0; i < 300 && program->errors().find("could not be saved") == std::string::npos; ++i) {
+    for (int i = 0; i < 300 && program->errors().find("could not be saved") == std::string::npos;
+         ++i) {
         std::this_thread::sleep_for(100ms);
     }
     ASSERT_NE(program->errors().find("could not be saved"), std::string::npos) << program->errors();
@@ -255,7 +267,8 @@ TEST_F(HostileUseTest, ACallEndingWhileTheDatabaseIsLockedIsStoredWhileTheProgra
     sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
 
-    ASSERT_TRUE(program->waitForOutput("1 call(s) that could not be saved earlier are now stored", 65s))
+    ASSERT_TRUE(
+        program->waitForOutput("1 call(s) that could not be saved earlier are now stored", 65s))
         << program->output();
     EXPECT_TRUE(program->running());
     EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), "1\n");

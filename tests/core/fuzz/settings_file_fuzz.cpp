@@ -2,9 +2,9 @@
 // in what is missing, and read every value without crashing, and every numeric value it hands
 // out must lie in its range.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <string>
 
 #include "core/SettingsStore.h"
@@ -23,7 +23,8 @@ void fail(const char* what, const char* name) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The runner points XDG_CONFIG_HOME and the machine settings at its own folder.
-    g_file = ambrin::RegistryKey::filePathFor(ambrin::Hive::CurrentUser, "SOFTWARE\\Tavix\\Ambrin+ v2.0");
+    g_file = ambrin::RegistryKey::filePathFor(ambrin::Hive::CurrentUser,
+                                              "SOFTWARE\\Tavix\\Ambrin+ v2.0");
     ambrin::SettingsStore first("/nonexistent/");  // makes the folders of the file
     return 0;
 }
@@ -47,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         for (const auto& range : ambrin::setting::kSettingRanges) {
-            if (std::string(range.name) == definition.name && (number < range.minimum || number > range.maximum)) {
+            if (std::string(range.name) == definition.name &&
+                (number < range.minimum || number > range.maximum)) {
                 fail("a value outside its range was handed out", range.name);
             }
         }
@@ -60,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int start = 0;
     int end = 0;
     if (store.readInt(ambrin::setting::kStartSoundValue, start) == ambrin::kSettingsOk &&
-        store.readInt(ambrin::setting::kEndSoundValue, end) == ambrin::kSettingsOk && end >= start) {
+        store.readInt(ambrin::setting::kEndSoundValue, end) == ambrin::kSettingsOk &&
+        end >= start) {
         fail("the end level is not below the start level", "EndSoundValue");
     }
     return 0;
