@@ -2,9 +2,6 @@
 
 #include "codec/MpegFrame.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -12,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "codec/StdioFile.h"
+#include "codec/FileWindow.h"
 
 namespace ambrin {
 
@@ -28,57 +25,13 @@ constexpr std::size_t kWindowSize = 64 * 1024;
 // Without frames the file is taken as 16 kbit/s: 2000 bytes a second.
 constexpr std::uint64_t kFallbackBytesPerSecond = 16000 / 8;
 
-// Reads a regular file through a window that moves forward with the requests.
-class WindowReader {
-  public:
-    bool open(const std::string& path) {
-        m_file = openStdioFile(path, "rb");
-        struct stat info {};
-        if (!m_file || ::fstat(::fileno(m_file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
-            return false;
-        }
-        m_size = static_cast<std::uint64_t>(info.st_size);
-        return true;
-    }
-
-    std::uint64_t size() const { return m_size; }
-
-    // The `count` bytes at `offset`, or null when they are not all in the file.
-    const unsigned char* at(std::uint64_t offset, std::size_t count) {
-        if (offset > m_size || count > m_size - offset || count > kWindowSize) {
-            return nullptr;
-        }
-        if (offset < m_start || offset - m_start + count > m_window.size()) {
-            const std::uint64_t wanted = std::min<std::uint64_t>(kWindowSize, m_size - offset);
-            m_window.resize(static_cast<std::size_t>(wanted));
-            m_start = offset;
-            if (::fseeko(m_file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
-                m_window.clear();
-                return nullptr;
-            }
-            const std::size_t got = std::fread(m_window.data(), 1, m_window.size(), m_file.get());
-            m_window.resize(got);  // the file may have shrunk since it was measured
-            if (count > got) {
-                return nullptr;
-            }
-        }
-        return m_window.data() + (offset - m_start);
-    }
-
-  private:
-    StdioFile m_file;
-    std::uint64_t m_size = 0;
-    std::vector<unsigned char> m_window;
-    std::uint64_t m_start = 0;
-};
-
-std::optional<MpegFrame> headerAt(WindowReader& reader, std::uint64_t offset) {
+std::optional<MpegFrame> headerAt(FileWindow& reader, std::uint64_t offset) {
     const unsigned char* bytes = reader.at(offset, kHeaderSize);
     return bytes != nullptr ? parseMpegFrameHeader(bytes) : std::nullopt;
 }
 
 // Where the audio starts: after any ID3v2 tags.
-std::uint64_t skipId3v2(WindowReader& reader) {
+std::uint64_t skipId3v2(FileWindow& reader) {
     std::uint64_t position = 0;
     for (;;) {
         const unsigned char* header = reader.at(position, kId3v2HeaderSize);
@@ -92,7 +45,7 @@ std::uint64_t skipId3v2(WindowReader& reader) {
 
 // The first frame at or after `from` that is followed by a frame of the same stream, or that
 // ends exactly at the end of the file.
-std::optional<std::uint64_t> findFrame(WindowReader& reader, std::uint64_t from) {
+std::optional<std::uint64_t> findFrame(FileWindow& reader, std::uint64_t from) {
     for (std::uint64_t offset = from; offset + kHeaderSize <= reader.size(); ++offset) {
         const std::optional<MpegFrame> header = headerAt(reader, offset);
         if (!header) {
@@ -117,7 +70,7 @@ int clampedSeconds(std::uint64_t seconds) {
 }  // namespace
 
 int mp3DurationSeconds(const std::string& path) {
-    WindowReader reader;
+    FileWindow reader(kWindowSize);
     if (!reader.open(path)) {
         return 0;
     }

@@ -8,7 +8,7 @@
 
 #include "codec/Mp3Encoder.h"
 #include "codec/RecordingSink.h"
-#include "codec/StdioFile.h"
+#include "platform/StdioFile.h"
 
 namespace ambrin {
 

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/ClearedState.h"
 #include "codec/RecordingSink.h"
-#include "codec/StdioFile.h"
+#include "platform/StdioFile.h"
 
 namespace ambrin {
 
@@ -62,21 +63,6 @@ class OggSink final : public RecordingSink {
     bool checkpoint() override;
 
   private:
-    // A libvorbis or libogg state with its clear function, cleared only once initialised.
-    template <typename State, auto Clear>
-    struct Cleared {
-        State state{};
-        bool active = false;
-        Cleared() = default;
-        ~Cleared() {
-            if (active) {
-                Clear(&state);
-            }
-        }
-        Cleared(const Cleared&) = delete;
-        Cleared& operator=(const Cleared&) = delete;
-    };
-
     bool setUp();
     // Runs the analysis on what the encoder holds and writes every page that is complete.
     bool drain();
@@ -85,11 +71,11 @@ class OggSink final : public RecordingSink {
 
     // Declared in set-up order, so they are released in the reverse: stream, block, DSP
     // state, comment, information.
-    Cleared<vorbis_info, vorbis_info_clear> m_info;
-    Cleared<vorbis_comment, vorbis_comment_clear> m_comment;
-    Cleared<vorbis_dsp_state, vorbis_dsp_clear> m_dsp;
-    Cleared<vorbis_block, vorbis_block_clear> m_block;
-    Cleared<ogg_stream_state, ogg_stream_clear> m_stream;
+    ClearedState<vorbis_info, vorbis_info_clear> m_info;
+    ClearedState<vorbis_comment, vorbis_comment_clear> m_comment;
+    ClearedState<vorbis_dsp_state, vorbis_dsp_clear> m_dsp;
+    ClearedState<vorbis_block, vorbis_block_clear> m_block;
+    ClearedState<ogg_stream_state, ogg_stream_clear> m_stream;
 
     bool m_ready = false;
     bool m_used = false;

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "codec/ByteOrder.h"
+#include "codec/ClearedState.h"
+#include "codec/FileWindow.h"
 #include "codec/Mp3Duration.h"
 #include "codec/OggDuration.h"
 #include "codec/WavReader.h"
@@ -66,65 +68,17 @@ Format formatOf(const std::string& path) {
 // that follows the requests; the walks read from front to back.
 class RecordingFile {
   public:
-    RecordingFile() = default;
-    ~RecordingFile() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    RecordingFile(const RecordingFile&) = delete;
-    RecordingFile& operator=(const RecordingFile&) = delete;
+    // False unless it is a regular file.
+    bool open(const std::string& path) { return m_file.open(path, true); }
 
-    // False unless it is a regular file. O_NONBLOCK keeps a FIFO in the recording's place from
-    // stalling the open; fstat then turns it away.
-    bool open(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        m_writable = m_fd >= 0;
-        if (m_fd < 0) {
-            m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        }
-        struct stat info {};
-        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            return false;
-        }
-        m_size = static_cast<std::uint64_t>(info.st_size);
-        return true;
-    }
-
-    std::uint64_t size() const { return m_size; }
+    std::uint64_t size() const { return m_file.size(); }
 
     // The `count` bytes at `offset`, or null when they are not all in the file.
-    const unsigned char* at(std::uint64_t offset, std::size_t count) {
-        if (offset > m_size || count > m_size - offset || count > kWindowSize) {
-            return nullptr;
-        }
-        if (offset < m_start || offset - m_start + count > m_window.size()) {
-            m_start = offset;
-            m_window.resize(
-                static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_size - offset)));
-            std::size_t got = 0;
-            while (got < m_window.size()) {
-                const ssize_t n = ::pread(m_fd, m_window.data() + got, m_window.size() - got,
-                                          static_cast<off_t>(offset + got));
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n <= 0) {
-                    break;  // an error, or the file shrank since it was measured
-                }
-                got += static_cast<std::size_t>(n);
-            }
-            m_window.resize(got);
-            if (count > got) {
-                return nullptr;
-            }
-        }
-        return m_window.data() + (offset - m_start);
-    }
+    const unsigned char* at(std::uint64_t offset, std::size_t count) { return m_file.at(offset, count); }
 
     // Cuts, patches and syncs. Nothing is written unless the whole plan lies within the file.
     bool apply(const RepairPlan& plan) {
-        if (!m_writable || plan.keep > m_size) {
+        if (!m_file.writable() || plan.keep > m_file.size()) {
             return false;
         }
         for (const Patch& patch : plan.patches) {
@@ -132,24 +86,23 @@ class RecordingFile {
                 return false;
             }
         }
-        if (plan.keep < m_size && ::ftruncate(m_fd, static_cast<off_t>(plan.keep)) != 0) {
+        if (plan.keep < m_file.size() && ::ftruncate(m_file.fd(), static_cast<off_t>(plan.keep)) != 0) {
             return false;
         }
-        m_size = plan.keep;
-        m_window.clear();
+        m_file.changed(plan.keep);
         for (const Patch& patch : plan.patches) {
             if (!writeAll(patch.offset, patch.bytes)) {
                 return false;
             }
         }
-        return ::fsync(m_fd) == 0;
+        return ::fsync(m_file.fd()) == 0;
     }
 
   private:
     bool writeAll(std::uint64_t offset, const std::vector<unsigned char>& bytes) {
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
+            const ssize_t n = ::pwrite(m_file.fd(), bytes.data() + done, bytes.size() - done,
                                        static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR) {
                 continue;
@@ -162,11 +115,7 @@ class RecordingFile {
         return true;
     }
 
-    int m_fd = -1;
-    bool m_writable = false;
-    std::uint64_t m_size = 0;
-    std::vector<unsigned char> m_window;
-    std::uint64_t m_start = 0;  // file offset of the window's first byte
+    FileWindow m_file{kWindowSize};
 };
 
 Patch le32Patch(std::uint64_t offset, std::uint32_t value) {
@@ -255,21 +204,6 @@ constexpr std::size_t kVorbisHeaderPackets = 3;
 // Bytes handed to libogg at a time: a few of the recorder's pages.
 constexpr std::size_t kFeedSize = 16 * 1024;
 
-// A libogg or libvorbis state with its clear function, cleared only once initialised.
-template <typename State, auto Clear>
-struct Cleared {
-    State state{};
-    bool active = false;
-    Cleared() = default;
-    ~Cleared() {
-        if (active) {
-            Clear(&state);
-        }
-    }
-    Cleared(const Cleared&) = delete;
-    Cleared& operator=(const Cleared&) = delete;
-};
-
 // Takes the pages of the first stream in file order and checks that its first three packets
 // are valid Vorbis headers (identification, comment, codebooks), as a player needs them.
 class VorbisHeaderCheck {
@@ -315,9 +249,9 @@ class VorbisHeaderCheck {
 
   private:
     // Declared so that the stream goes first, then the comment, then the information.
-    Cleared<vorbis_info, vorbis_info_clear> m_info;
-    Cleared<vorbis_comment, vorbis_comment_clear> m_comment;
-    Cleared<ogg_stream_state, ogg_stream_clear> m_stream;
+    ClearedState<vorbis_info, vorbis_info_clear> m_info;
+    ClearedState<vorbis_comment, vorbis_comment_clear> m_comment;
+    ClearedState<ogg_stream_state, ogg_stream_clear> m_stream;
     std::size_t m_found = 0;
     bool m_failed = false;
 };
@@ -328,7 +262,7 @@ class VorbisHeaderCheck {
 // pages of another stream after it, or anything after its end-of-stream page, are no part of
 // the recording (old blocks a power failure can leave at the end of a file).
 std::optional<RepairPlan> planOgg(RecordingFile& file) {
-    Cleared<ogg_sync_state, ogg_sync_clear> sync;
+    ClearedState<ogg_sync_state, ogg_sync_clear> sync;
     ogg_sync_init(&sync.state);
     sync.active = true;
     VorbisHeaderCheck headers;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/StdioFile.h"
+#include "platform/StdioFile.h"
 
 namespace ambrin {
 

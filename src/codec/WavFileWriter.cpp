@@ -1,17 +1,13 @@
 #include "codec/WavFileWriter.h"
 
-#include <sys/types.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
-#define OV_EXCLUDE_STATIC_CALLBACKS
-#include <vorbis/vorbisfile.h>
-
 #include "codec/ByteOrder.h"
-#include "codec/StdioFile.h"
+#include "platform/StdioFile.h"
+#include "codec/StdioVorbisFile.h"
 
 namespace ambrin {
 
@@ -43,46 +39,6 @@ Header canonicalHeader(std::uint16_t channels, std::uint32_t rate, std::uint32_t
     return header;
 }
 
-// libvorbisfile reads the source through these; the FILE stays owned by the caller.
-std::size_t readSource(void* buffer, std::size_t size, std::size_t count, void* source) {
-    return std::fread(buffer, size, count, static_cast<std::FILE*>(source));
-}
-
-int seekSource(void* source, ogg_int64_t offset, int whence) {
-    return ::fseeko(static_cast<std::FILE*>(source), static_cast<off_t>(offset), whence);
-}
-
-long tellSource(void* source) {
-    return static_cast<long>(::ftello(static_cast<std::FILE*>(source)));
-}
-
-// An open decoder over a stdio source; the source must outlive it.
-class VorbisStream {
-  public:
-    VorbisStream() = default;
-    ~VorbisStream() {
-        if (m_open) {
-            ov_clear(&m_file);
-        }
-    }
-    VorbisStream(const VorbisStream&) = delete;
-    VorbisStream& operator=(const VorbisStream&) = delete;
-
-    // False when the source is no Vorbis stream.
-    bool open(std::FILE* source) {
-        // No close callback: the caller keeps owning the source, opened or not.
-        const ov_callbacks callbacks{readSource, seekSource, nullptr, tellSource};
-        m_open = ov_open_callbacks(source, &m_file, nullptr, 0, callbacks) == 0;
-        return m_open;
-    }
-
-    OggVorbis_File* get() { return &m_file; }
-
-  private:
-    OggVorbis_File m_file{};
-    bool m_open = false;
-};
-
 }  // namespace
 
 bool WavFileWriter::convert(const std::string& oggPath, const std::string& wavPath) const {
@@ -91,7 +47,7 @@ bool WavFileWriter::convert(const std::string& oggPath, const std::string& wavPa
     if (!source) {
         return false;
     }
-    VorbisStream stream;
+    StdioVorbisFile stream;
     if (!stream.open(source.get())) {
         return false;
     }

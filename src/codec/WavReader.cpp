@@ -1,14 +1,11 @@
 #include "codec/WavReader.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "codec/ByteOrder.h"
-#include "codec/StdioFile.h"
+#include "codec/FileWindow.h"
 
 namespace ambrin {
 
@@ -17,40 +14,13 @@ namespace {
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint32_t kMinFormatSize = 16;
 constexpr std::uint64_t kId3HeaderSize = 10;
-
-// Reads at absolute offsets of a regular file whose size is known up front, so that sizes
-// taken from the file are checked against its end before anything is read.
-class FileReader {
-  public:
-    bool open(const std::string& path) {
-        m_file = openStdioFile(path, "rb");
-        struct stat info {};
-        if (!m_file || ::fstat(::fileno(m_file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
-            return false;
-        }
-        m_size = static_cast<std::uint64_t>(info.st_size);
-        return true;
-    }
-
-    std::uint64_t size() const { return m_size; }
-
-    bool readAt(std::uint64_t offset, unsigned char* out, std::size_t count) {
-        if (offset > m_size || count > m_size - offset) {
-            return false;
-        }
-        return ::fseeko(m_file.get(), static_cast<off_t>(offset), SEEK_SET) == 0 &&
-               std::fread(out, 1, count, m_file.get()) == count;
-    }
-
-  private:
-    StdioFile m_file;
-    std::uint64_t m_size = 0;
-};
+// Only whole headers are read, straight from the file (readAt); the window stays unused.
+constexpr std::size_t kHeadSize = 64;
 
 // Walks the chunk headers from `position` to the chunk named `id`; on success `position` is
 // the offset of that chunk's contents and `size` its declared size. Each step moves at least
 // 8 bytes forward and every read is checked against the file's end, so any input ends.
-bool findChunk(FileReader& reader, const char* id, std::uint64_t& position, std::uint32_t& size) {
+bool findChunk(FileWindow& reader, const char* id, std::uint64_t& position, std::uint32_t& size) {
     for (;;) {
         unsigned char header[8];
         if (!reader.readAt(position, header, sizeof header)) {
@@ -68,7 +38,7 @@ bool findChunk(FileReader& reader, const char* id, std::uint64_t& position, std:
 }  // namespace
 
 std::optional<WavInfo> readWavInfo(const std::string& path) {
-    FileReader reader;
+    FileWindow reader(kHeadSize);
     if (!reader.open(path)) {
         return std::nullopt;
     }

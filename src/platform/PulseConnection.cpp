@@ -4,6 +4,7 @@
 #include <pulse/error.h>
 #include <pulse/operation.h>
 #include <pulse/rtclock.h>
+#include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
 #include <condition_variable>
@@ -179,6 +180,21 @@ bool PulseConnection::waitFor(pa_operation* operation) const {
     const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
     pa_operation_unref(operation);
     return done;
+}
+
+void PulseConnection::releaseStream(pa_stream*& stream) {
+    if (stream == nullptr) {
+        return;
+    }
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (PA_STREAM_IS_GOOD(state) && state != PA_STREAM_UNCONNECTED) {
+        pa_stream_disconnect(stream);
+    }
+    pa_stream_unref(stream);
+    stream = nullptr;
 }
 
 std::string PulseConnection::error(const char* what) const {

@@ -7,6 +7,7 @@
 struct pa_context;
 struct pa_mainloop_api;
 struct pa_operation;
+struct pa_stream;
 struct pa_threaded_mainloop;
 
 namespace ambrin {
@@ -62,6 +63,9 @@ public:
     // did not complete (the server went away meanwhile). Under the lock; the operation's
     // callback must signal().
     bool waitFor(pa_operation* operation) const;
+    // Clears the stream's callbacks, disconnects it when connected, releases it and sets it to
+    // null. Under the lock; a null stream is left alone.
+    static void releaseStream(pa_stream*& stream);
     // "what: <the library's text for the context's last error>".
     std::string error(const char* what) const;
 

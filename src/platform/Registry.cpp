@@ -30,8 +30,6 @@ struct Line {
     std::string verbatim;
 };
 
-using Fd = UniqueFd;
-
 std::string machineRoot() {
     const char* env = std::getenv("AMBRIN_MACHINE_CONFIG");
     std::string root = env != nullptr && *env != '\0' ? env : "/etc/xdg";
@@ -153,7 +151,7 @@ enum class ReadStatus { Ok, Missing, Failed };
 
 ReadStatus readLines(const std::string& file, std::vector<Line>& lines) {
     lines.clear();
-    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     }
@@ -213,7 +211,7 @@ bool replaceFile(const std::string& file, const std::vector<Line>& lines) {
     const std::string temp = file + ".tmp." + std::to_string(::getpid()) + "." +
                              std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
     {
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (fd.get() < 0) {
             return false;
         }
@@ -242,7 +240,7 @@ public:
     bool held() const { return m_fd.get() >= 0; }
 
 private:
-    Fd m_fd;  // closing it releases the lock
+    UniqueFd m_fd;  // closing it releases the lock
 };
 
 }  // namespace

@@ -32,7 +32,7 @@ size_t characterLength(std::string_view text, size_t pos) {
 
 }  // namespace
 
-std::string trimBlanks(std::string_view text) { return std::string(trimmedView(text)); }
+std::string TrimBlanks(std::string_view text) { return std::string(trimmedView(text)); }
 
 std::string_view trimmedView(std::string_view text) {
     size_t begin = 0;
@@ -56,7 +56,7 @@ std::string_view takeLine(std::string_view& text) {
     return line;
 }
 
-std::string leadingCharacters(std::string_view text, size_t count) {
+std::string LeadingCharacters(std::string_view text, size_t count) {
     size_t pos = 0;
     for (size_t n = 0; n < count && pos < text.size(); ++n) {
         pos += characterLength(text, pos);
@@ -82,18 +82,6 @@ std::string cutToBytes(std::string_view text, size_t maxBytes) {
         pos = next;
     }
     return std::string(text.substr(0, pos));
-}
-
-std::string doubleSingleQuotes(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out;
 }
 
 std::string fieldAt(std::string_view text, size_t index) {

@@ -11,7 +11,7 @@ inline constexpr size_t kTextCapacity = 260;
 inline constexpr size_t kLongTextCapacity = 520;
 
 // Removes blanks (space, tab, CR, LF) from both ends.
-std::string trimBlanks(std::string_view text);
+std::string TrimBlanks(std::string_view text);
 std::string_view trimmedView(std::string_view text);
 
 // Cuts the first line off `text` (up to a line feed or the end) and returns it without
@@ -20,16 +20,13 @@ std::string_view takeLine(std::string_view& text);
 
 // The first `count` characters of a UTF-8 text; a multi-byte character counts as one and is
 // never split. Invalid bytes count as one character each.
-std::string leadingCharacters(std::string_view text, size_t count);
+std::string LeadingCharacters(std::string_view text, size_t count);
 
 // Number of UTF-8 characters in `text` (invalid bytes count as one each).
 size_t characterCount(std::string_view text);
 
 // Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 character.
 std::string cutToBytes(std::string_view text, size_t maxBytes);
-
-// Doubles every single quote, for SQL text literals.
-std::string doubleSingleQuotes(std::string_view text);
 
 // The n-th (0-based) field of a ";"-separated text; empty when there are fewer fields.
 std::string fieldAt(std::string_view text, size_t index);

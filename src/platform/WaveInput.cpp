@@ -183,16 +183,7 @@ void WaveInput::stop() {
 void WaveInput::close() {
     if (m_connection.isOpen()) {
         PulseConnection::Lock lock(m_connection);
-        if (m_stream != nullptr) {
-            pa_stream_set_read_callback(m_stream, nullptr, nullptr);
-            pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-            if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)) &&
-                pa_stream_get_state(m_stream) != PA_STREAM_UNCONNECTED) {
-                pa_stream_disconnect(m_stream);
-            }
-            pa_stream_unref(m_stream);
-            m_stream = nullptr;
-        }
+        PulseConnection::releaseStream(m_stream);
     }
     {
         std::lock_guard guard(m_connectedMutex);

@@ -276,16 +276,7 @@ void WaveOutput::close() {
             m_connection.api()->time_free(m_timer);
             m_timer = nullptr;
         }
-        if (m_stream != nullptr) {
-            pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-            pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-            if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)) &&
-                pa_stream_get_state(m_stream) != PA_STREAM_UNCONNECTED) {
-                pa_stream_disconnect(m_stream);
-            }
-            pa_stream_unref(m_stream);
-            m_stream = nullptr;
-        }
+        PulseConnection::releaseStream(m_stream);
     }
     m_connection.close();
     m_done = nullptr;

@@ -25,8 +25,6 @@ namespace {
 constexpr std::uint32_t kMagic = 0x414D4257;  // "AMBW"
 constexpr size_t kFrameSize = 24;             // magic, message, wParam, lParam (little endian)
 
-using Socket = UniqueFd;
-
 void putLe(unsigned char* out, std::uint64_t value, size_t bytes) {
     for (size_t i = 0; i < bytes; ++i) {
         out[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -89,19 +87,19 @@ bool receiveAll(int fd, unsigned char* data, size_t size) {
     return true;
 }
 
-Socket connectTo(std::string_view className, std::string_view title,
+UniqueFd connectTo(std::string_view className, std::string_view title,
                  std::chrono::milliseconds timeout) {
     sockaddr_un addr{};
     if (!sockaddrFor(WindowEndpoint::socketPath(className, title), addr)) {
-        return Socket();
+        return UniqueFd();
     }
-    Socket sock(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd sock(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (sock.get() < 0) {
-        return Socket();
+        return UniqueFd();
     }
     setTimeouts(sock.get(), timeout);
     if (::connect(sock.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        return Socket();
+        return UniqueFd();
     }
     return sock;
 }
@@ -120,7 +118,7 @@ bool sendFrame(int fd, const WindowMessage& message) {
 // One connection of the listener: it carries one frame, answered at once. Its bytes may come
 // in any pieces, but the whole frame must be there before its deadline.
 struct Connection {
-    Socket socket;
+    UniqueFd socket;
     unsigned char frame[kFrameSize] = {};
     size_t received = 0;
     std::chrono::steady_clock::time_point deadline;
@@ -130,7 +128,7 @@ struct Connection {
 struct WindowEndpoint::Impl {
     std::string path;
     Handler handler;
-    Socket listener;
+    UniqueFd listener;
     int stopPipe[2] = {-1, -1};
     std::thread thread;
     std::vector<Connection> connections;  // the listener thread's own
@@ -160,7 +158,7 @@ struct WindowEndpoint::Impl {
 
     void accept(std::chrono::steady_clock::time_point now) {
         for (;;) {
-            Socket client(
+            UniqueFd client(
                 ::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
             if (client.get() < 0) {
                 return;  // nothing more waiting (or a failure that the next poll shows again)
@@ -324,14 +322,14 @@ bool WindowEndpoint::exists(std::string_view className, std::string_view title) 
 
 bool WindowEndpoint::post(std::string_view className, std::string_view title,
                           const WindowMessage& message) {
-    Socket sock = connectTo(className, title, std::chrono::milliseconds(1000));
+    UniqueFd sock = connectTo(className, title, std::chrono::milliseconds(1000));
     return sock.get() >= 0 && sendFrame(sock.get(), message);
 }
 
 std::optional<std::int64_t> WindowEndpoint::send(std::string_view className, std::string_view title,
                                                  const WindowMessage& message,
                                                  std::chrono::milliseconds timeout) {
-    Socket sock = connectTo(className, title, timeout);
+    UniqueFd sock = connectTo(className, title, timeout);
     if (sock.get() < 0 || !sendFrame(sock.get(), message)) {
         return std::nullopt;
     }

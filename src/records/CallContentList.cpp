@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/StdioFile.h"
 #include "records/RecordDatabase.h"
 
 namespace ambrin {
@@ -14,11 +15,6 @@ constexpr int kReadSize = 260;
 // The longest content that comes back from the file as one line.
 constexpr size_t kMaxContentBytes = kReadSize - 2;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 }  // namespace
 
 CallContentList::CallContentList(const AppContext& context)
@@ -26,7 +22,7 @@ CallContentList::CallContentList(const AppContext& context)
 
 bool CallContentList::LoadContents() {
     Slots loaded;
-    File file(m_path.empty() ? nullptr : std::fopen(m_path.c_str(), "r"));
+    StdioFile file = m_path.empty() ? nullptr : openStdioFile(m_path, "r");
     if (file) {
         char buffer[kReadSize];
         size_t next = 0;
@@ -49,7 +45,7 @@ bool CallContentList::LoadContents() {
 
 bool CallContentList::SaveContents() const {
     const Slots current = slots();
-    File file(m_path.empty() ? nullptr : std::fopen(m_path.c_str(), "w"));
+    StdioFile file = m_path.empty() ? nullptr : openStdioFile(m_path, "w");
     if (!file) {
         return false;
     }

@@ -85,11 +85,11 @@ bool InitializeDatabase(AppContext& context) {
 
 bool InitializeDatabase(AppContext& context, DatabaseStatus& status) {
     const RecordDatabase database(context);
-    status = database.initialize();
+    const bool ready = database.InitializeDatabase(status);
     if (status == DatabaseStatus::Damaged) {
         warnNamingFile(str::kDatabaseDamaged, database.filePath());
     }
-    return status == DatabaseStatus::Ready;
+    return ready;
 }
 
 bool StoreRecording(AppContext& context, const std::string& path) {

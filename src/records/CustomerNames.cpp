@@ -7,7 +7,7 @@
 namespace ambrin {
 
 std::string addCustomerWithFreeName(AppContext& context, const std::string& name) {
-    const std::string base = limitText(trimBlanks(name), kCustomerNameCapacity);
+    const std::string base = limitText(TrimBlanks(name), kCustomerNameCapacity);
     if (base.empty()) {
         return {};
     }

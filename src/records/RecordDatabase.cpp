@@ -260,33 +260,36 @@ int RecordDatabase::retryWhileBusy(void* wait, int attempt) {
     return 1;
 }
 
-DatabaseStatus RecordDatabase::initialize() const {
-    // A file that exists is opened without the right to create: should it vanish in between,
-    // no new database takes its place. Only a missing file is created.
-    struct stat info {};
-    const bool exists = !m_path.empty() && ::stat(m_path.c_str(), &info) == 0;
-    const SqliteConnection connection = open(!exists);
-    if (!connection) {
-        return DatabaseStatus::Unavailable;
-    }
-    // Checked before anything is written: tables created in a damaged file could overwrite
-    // what is left of the records in it.
-    DatabaseStatus checked = quickCheck(connection.get());
-    if (checked == DatabaseStatus::Ready) {
-        checked = wholePages(connection.get(), m_path);
-    }
-    if (checked != DatabaseStatus::Ready) {
-        return checked;
-    }
-    for (const char* sql : {kCreateRecordInfo, kCreateUserInfo}) {
-        char* raw = nullptr;
-        const int rc = sqlite3_exec(connection.get(), sql, nullptr, nullptr, &raw);
-        const std::unique_ptr<char, MessageFree> message(raw);
-        if (rc != SQLITE_OK) {
-            return failureStatus(rc);
+bool RecordDatabase::InitializeDatabase(DatabaseStatus& status) const {
+    status = [this] {
+        // A file that exists is opened without the right to create: should it vanish in between,
+        // no new database takes its place. Only a missing file is created.
+        struct stat info {};
+        const bool exists = !m_path.empty() && ::stat(m_path.c_str(), &info) == 0;
+        const SqliteConnection connection = open(!exists);
+        if (!connection) {
+            return DatabaseStatus::Unavailable;
         }
-    }
-    return DatabaseStatus::Ready;
+        // Checked before anything is written: tables created in a damaged file could overwrite
+        // what is left of the records in it.
+        DatabaseStatus checked = quickCheck(connection.get());
+        if (checked == DatabaseStatus::Ready) {
+            checked = wholePages(connection.get(), m_path);
+        }
+        if (checked != DatabaseStatus::Ready) {
+            return checked;
+        }
+        for (const char* sql : {kCreateRecordInfo, kCreateUserInfo}) {
+            char* raw = nullptr;
+            const int rc = sqlite3_exec(connection.get(), sql, nullptr, nullptr, &raw);
+            const std::unique_ptr<char, MessageFree> message(raw);
+            if (rc != SQLITE_OK) {
+                return failureStatus(rc);
+            }
+        }
+        return DatabaseStatus::Ready;
+    }();
+    return status == DatabaseStatus::Ready;
 }
 
 bool RecordDatabase::InsertCallRecord(const std::string& key, const CallRecord& record) const {

@@ -75,9 +75,13 @@ class RecordDatabase {
     // Creates both tables when missing (RecordInfo first); an existing file is not changed.
     // An existing file is opened without the right to create and checked first ("PRAGMA
     // quick_check", and that it holds whole pages): a damaged one is reported and nothing is
-    // written to it. An empty file is a new database, as SQLite sees it.
-    DatabaseStatus initialize() const;
-    bool InitializeDatabase() const { return initialize() == DatabaseStatus::Ready; }
+    // written to it. An empty file is a new database, as SQLite sees it. True when it is
+    // ready; `status` says why not.
+    bool InitializeDatabase(DatabaseStatus& status) const;
+    bool InitializeDatabase() const {
+        DatabaseStatus status = DatabaseStatus::Ready;
+        return InitializeDatabase(status);
+    }
 
     bool InsertCallRecord(const std::string& key, const CallRecord& record) const;
     bool InsertCustomer(const std::string& name, const CustomerRecord& customer) const;

@@ -51,7 +51,7 @@ std::string fileExtension(std::string_view path) {
 
 std::string informationPrefix(std::string_view userName, std::string_view name,
                               std::string_view contents, bool& usable) {
-    const std::string leading = leadingCharacters(contents, kContentsInName);
+    const std::string leading = LeadingCharacters(contents, kContentsInName);
     usable = fitsInFileName(userName) && fitsInFileName(name) && fitsInFileName(leading);
     if (!usable) {
         return {};

@@ -11,7 +11,7 @@ namespace ambrin {
 
 bool confirmRecordInformation(AppContext& context, const CallRecord& information) {
     CallRecord record = information;
-    record.name = trimBlanks(record.name);
+    record.name = TrimBlanks(record.name);
     limitFields(record);
 
     const auto lock = context.lockInformation();

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/UniqueFd.h"
 #include "records/RecordLimits.h"
 
 namespace ambrin {
@@ -23,36 +24,12 @@ constexpr size_t kFieldCount = 11;
 // Attempts to lock a journal that another thread keeps removing under us.
 constexpr int kLockAttempts = 100;
 
-class FileHandle {
-  public:
-    FileHandle() = default;
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);  // also drops the flock
-        }
-    }
-    FileHandle(FileHandle&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-    FileHandle& operator=(FileHandle&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-
-  private:
-    int m_fd = -1;
-};
-
 // Opens `path` and takes a flock on it. A replay removes an emptied journal while others
 // may be waiting for its lock; they must not write into the removed file, so the lock only
 // counts when the path still names the locked file.
-FileHandle openLocked(const std::string& path, int flags, int lockType) {
+UniqueFd openLocked(const std::string& path, int flags, int lockType) {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        FileHandle file(::open(path.c_str(), flags | O_CLOEXEC, 0644));
+        UniqueFd file(::open(path.c_str(), flags | O_CLOEXEC, 0644));
         if (!file) {
             return {};
         }
@@ -251,7 +228,7 @@ std::optional<UnsavedCall> UnsavedCallJournal::parseLine(std::string_view line) 
 }
 
 bool UnsavedCallJournal::append(const UnsavedCall& call) const {
-    const FileHandle file = openLocked(m_path, O_WRONLY | O_APPEND | O_CREAT, LOCK_EX);
+    const UniqueFd file = openLocked(m_path, O_WRONLY | O_APPEND | O_CREAT, LOCK_EX);
     if (!file) {
         return false;
     }
@@ -265,7 +242,7 @@ bool UnsavedCallJournal::append(const UnsavedCall& call) const {
 
 std::vector<UnsavedCall> UnsavedCallJournal::read() const {
     std::vector<UnsavedCall> calls;
-    const FileHandle file = openLocked(m_path, O_RDONLY, LOCK_SH);
+    const UniqueFd file = openLocked(m_path, O_RDONLY, LOCK_SH);
     if (!file) {
         return calls;
     }
@@ -282,7 +259,7 @@ std::vector<UnsavedCall> UnsavedCallJournal::read() const {
 }
 
 int UnsavedCallJournal::replay(const std::function<bool(const UnsavedCall&)>& store) const {
-    const FileHandle file = openLocked(m_path, O_RDWR, LOCK_EX);
+    const UniqueFd file = openLocked(m_path, O_RDWR, LOCK_EX);
     if (!file) {
         return 0;
     }

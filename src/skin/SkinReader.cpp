@@ -127,7 +127,7 @@ bool readAttribute(TagCursor& cursor, std::string& name, std::string& value) {
 SkinReader::~SkinReader() = default;
 
 int SkinReader::parseFile(const std::string& path) {
-    m_file.reset(std::fopen(path.c_str(), "r"));
+    m_file = openStdioFile(path, "r");
     if (!m_file) {
         return skin::kOpenFailed;
     }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/StdioFile.h"
+
 namespace ambrin {
 
 // Reads a skin description ("skin.xml") and reports its tags to the derived handler; it
@@ -57,12 +59,8 @@ class SkinReader {
     int peek();
     void advance();
 
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     int m_lineCounter = 1;  // 1 + line breaks consumed so far
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    StdioFile m_file;
     std::string_view m_text;
     size_t m_position = 0;  // characters of m_text consumed
     Attributes m_attributes;

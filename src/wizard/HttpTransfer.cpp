@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/StdioFile.h"
 #include "platform/UniqueFd.h"
 #include "wizard/HttpHeader.h"
 #include "wizard/UrlParts.h"
@@ -27,10 +28,6 @@ constexpr auto kCancelWait = 10ms;
 // Body reads take larger pieces than the header's 4096 bytes: with a wait after every
 // receive, 4 KiB pieces would hold a download to 400 KB/s.
 constexpr std::size_t kBodyChunk = 64 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Waits until the socket has data, the idle time has passed, or the transfer is cancelled.
 // Returns the byte count received, 0 at end of stream, -1 on a failure or cancel.
@@ -146,7 +143,7 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
     }
 
     HttpHeaderReader header;
-    std::unique_ptr<std::FILE, FileCloser> file;
+    StdioFile file;
     bool failed = false;
     bool takeBody = false;
     std::vector<char> buffer(kHeaderLimit);
@@ -189,7 +186,7 @@ TransferResult runTransfer(const TransferRequest& request, const NoticeSink& not
                         failed = true;
                         break;
                     }
-                    file.reset(std::fopen(request.localPath.c_str(), "wb"));
+                    file = openStdioFile(request.localPath, "wb");
                     if (!file) {
                         failed = true;
                         break;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/StdioFile.h"
 #include "platform/TextHelpers.h"
 
 #ifndef AMBRIN_UPDATE_PUBLIC_KEY
@@ -124,10 +125,7 @@ std::optional<MinisignPublicKey> updatePublicKey() {
 }
 
 std::optional<std::string> fileSha256(const std::string& path) {
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    StdioFile file = openStdioFile(path, "rb");
     if (!file || !sodiumReady()) {
         return std::nullopt;
     }

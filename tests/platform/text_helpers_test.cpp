@@ -6,32 +6,27 @@ namespace ambrin {
 namespace {
 
 TEST(TextHelpers, TrimRemovesBlanksAtBothEndsOnly) {
-    EXPECT_EQ(trimBlanks("  \t a b \r\n"), "a b");
-    EXPECT_EQ(trimBlanks("   "), "");
-    EXPECT_EQ(trimBlanks(""), "");
+    EXPECT_EQ(TrimBlanks("  \t a b \r\n"), "a b");
+    EXPECT_EQ(TrimBlanks("   "), "");
+    EXPECT_EQ(TrimBlanks(""), "");
 }
 
 TEST(TextHelpers, LeadingCharactersNeverSplitAMultiByteCharacter) {
     const std::string korean = "김철수abc";  // three 3-byte characters, then ASCII
-    EXPECT_EQ(leadingCharacters(korean, 1), "김");
-    EXPECT_EQ(leadingCharacters(korean, 4), "김철수a");
-    EXPECT_EQ(leadingCharacters(korean, 100), korean);
+    EXPECT_EQ(LeadingCharacters(korean, 1), "김");
+    EXPECT_EQ(LeadingCharacters(korean, 4), "김철수a");
+    EXPECT_EQ(LeadingCharacters(korean, 100), korean);
     EXPECT_EQ(characterCount(korean), 6u);
     // A truncated sequence counts byte by byte instead of swallowing what follows.
     const std::string broken = std::string("\xEA\xB9") + "x";
     EXPECT_EQ(characterCount(broken), 3u);
-    EXPECT_EQ(leadingCharacters(broken, 2), "\xEA\xB9");
+    EXPECT_EQ(LeadingCharacters(broken, 2), "\xEA\xB9");
 }
 
 TEST(TextHelpers, CutToBytesKeepsWholeCharacters) {
     EXPECT_EQ(cutToBytes("김철수", 7), "김철");
     EXPECT_EQ(cutToBytes("김철수", 9), "김철수");
     EXPECT_EQ(cutToBytes("abc", 0), "");
-}
-
-TEST(TextHelpers, SqlQuotesAreDoubled) {
-    EXPECT_EQ(doubleSingleQuotes("O'Brien's"), "O''Brien''s");
-    EXPECT_EQ(doubleSingleQuotes("plain"), "plain");
 }
 
 TEST(TextHelpers, FieldsOfSemicolonSeparatedText) {

@@ -1,6 +1,7 @@
 #include "recorder/streaming/FileSource.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -44,11 +45,19 @@ StreamResult FileSource::open(const std::string& path) {
     m_length = -1;
     m_seekable = false;
     if (path == "-") {
-        m_file.reset(stdin);
+        // A stream of its own over standard input, so that closing it leaves stdin open.
+        const int input = ::dup(STDIN_FILENO);
+        m_file.reset(input >= 0 ? ::fdopen(input, "rb") : nullptr);
+        if (!m_file) {
+            if (input >= 0) {
+                ::close(input);
+            }
+            return StreamResult::Failed;
+        }
         return StreamResult::Done;
     }
     errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    StdioFile file = openStdioFile(path, "rb");
     if (!file) {
         return codeForErrno(errno);
     }

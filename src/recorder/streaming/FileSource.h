@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/StdioFile.h"
 #include "recorder/streaming/ByteBuffer.h"
 #include "recorder/streaming/Stage.h"
 
@@ -48,18 +49,10 @@ class FileSource : public Stage {
     void wakeWaits() override { m_output.wake(); }
 
   private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const {
-            if (file != stdin) {
-                std::fclose(file);
-            }
-        }
-    };
-
     ByteBuffer m_output{kOutputRing, kOutputOverflow, "Input"};
     std::string m_path;
     std::mutex m_fileMutex;  // guards m_file's position and m_position
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    StdioFile m_file;
     std::int64_t m_position = 0;  // where the next read starts
     std::int64_t m_length = -1;
     bool m_seekable = false;

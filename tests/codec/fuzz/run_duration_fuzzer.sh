@@ -9,7 +9,7 @@ source "$(dirname "$0")/../../support/libfuzzer.sh"
 fuzz_prepare duration "$1" "$2"
 seconds=${3:-30}
 
-fuzz_objects codec/Mp3Duration codec/MpegFrame codec/OggDuration
+fuzz_objects codec/FileWindow codec/Mp3Duration codec/MpegFrame codec/OggDuration codec/StdioVorbisFile
 "$cxx" "${flags[@]}" -fsanitize=fuzzer "$root/tests/codec/fuzz/duration_fuzz.cpp" \
     "$work"/obj/*.o -lvorbisfile -lvorbis -logg -o "$work/duration_fuzz"
 

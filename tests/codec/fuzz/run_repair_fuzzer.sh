@@ -10,7 +10,7 @@ fuzz_prepare repair "$1" "$2"
 seconds=${3:-20}
 
 fuzz_objects codec/RecordingRepair codec/WavReader codec/Mp3Duration codec/MpegFrame codec/OggDuration \
-             platform/TextHelpers
+             codec/FileWindow codec/StdioVorbisFile platform/TextHelpers
 "$cxx" "${flags[@]}" -fsanitize=fuzzer "$root/tests/codec/fuzz/repair_fuzz.cpp" \
     "$work"/obj/*.o -lvorbisfile -lvorbis -logg -o "$work/repair_fuzz"
 
