@@ -12,7 +12,7 @@ WERROR     := $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps build run test test-plain test-asan test-tsan bench soak screenshots format clean
+.PHONY: all deps build run test test-plain test-asan test-tsan bench soak screenshots format format-check clean
 
 all: build
 
@@ -61,8 +61,14 @@ screenshots: build
 	xvfb-run -a env QT_QPA_PLATFORM=xcb $(BUILD)/tools/screenshots/ambrin_screenshots $(BUILD)/src/app docs/screenshots
 	cmake --build $(BUILD) --target dialog_pictures  # the dialogs, Korean and English: $(BUILD)/src/app/screenshots/
 
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $(SOURCES)
+
+# Every tracked source as clang-format writes it (`make format` mends it).
+format-check: deps
+	clang-format --dry-run --Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
