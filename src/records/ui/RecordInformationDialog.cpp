@@ -71,7 +71,7 @@ void RecordInformationDialog::fillLabels() {
                               m_ui->labelEtc2};
     size_t field = 3;
     for (QLabel* label : labels) {
-        const std::string name = trimBlanks(fieldAt(header, field++));
+        const std::string name = TrimBlanks(fieldAt(header, field++));
         if (!name.empty()) {  // an empty display name keeps the form's own text
             label->setText(fromUtf8(name) + QStringLiteral(" :"));
         }
