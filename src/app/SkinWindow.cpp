@@ -204,6 +204,7 @@ int SkinWindow::create(const QPoint& position) {
     activateWindow();
     m_created = true;
     m_busy = false;
+    m_resting = false;
     m_timer.start(kCreatedPeriodMs);
     m_owner.onCreated();
     return kOk;
@@ -421,6 +422,7 @@ int SkinWindow::replaceView(std::shared_ptr<SkinView> view) {
     raise();
     activateWindow();
     setFocus();
+    m_resting = false;
     m_timer.start(kReplacedPeriodMs);
     m_busy = false;
     return kOk;
@@ -519,6 +521,7 @@ void SkinWindow::paintEvent(QPaintEvent* event) {
     if (!m_view) {
         return;
     }
+    wake();
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     const int scale = devicePixelRatioF() >= 2.0 ? 2 : 1;
     m_view->setScale(scale);
@@ -545,6 +548,7 @@ void SkinWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void SkinWindow::mouseMoveEvent(QMouseEvent* event) {
     m_pointerOver = true;
+    wake();
     m_pointer = event->position().toPoint();
     if (!m_view) {
         return;
@@ -606,12 +610,14 @@ void SkinWindow::keyPressEvent(QKeyEvent* event) {
 
 void SkinWindow::enterEvent(QEnterEvent* event) {
     m_pointerOver = true;
+    wake();
     m_pointer = event->position().toPoint();
     QWidget::enterEvent(event);
 }
 
 void SkinWindow::leaveEvent(QEvent* event) {
     m_pointerOver = false;
+    wake();
     if (m_view) {
         const std::lock_guard<std::recursive_mutex> guard(m_lock);
         m_view->pointerLeft();
@@ -642,9 +648,31 @@ void SkinWindow::tick() {
             m_owner.onStartUpdater();
         }
     }
+    bool moving = false;
     if (isVisible() && !m_busy && m_view) {
         const std::lock_guard<std::recursive_mutex> guard(m_lock);
-        m_view->animate();
+        moving = m_view->animate();
+    }
+    // The hover state is settled and nothing moves: rest until the pointer, a paint or the
+    // updater's time wakes the timer, so an idle window on screen all day costs nothing.
+    if (moving || m_busy || m_dragging) {
+        return;
+    }
+    if (!m_updaterFired && m_options.autoUpdate) {
+        const auto left =
+            m_options.updaterDelay - (std::chrono::steady_clock::now() - m_constructed);
+        QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(left) +
+                               std::chrono::milliseconds(1),
+                           this, [this] { wake(); });
+    }
+    m_resting = true;
+    m_timer.stop();
+}
+
+void SkinWindow::wake() {
+    if (m_resting && !m_busy) {
+        m_resting = false;
+        m_timer.start();
     }
 }
 

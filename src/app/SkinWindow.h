@@ -122,6 +122,7 @@ class SkinWindow : public QWidget {
     void applyShape();
     void applyFlags(Qt::WindowFlags flags);
     void tick();
+    void wake();
     QRect screenRect() const;
     bool usable() const { return m_created && !m_busy; }
 
@@ -140,6 +141,9 @@ class SkinWindow : public QWidget {
     bool m_pointerOver = false;
     QPoint m_pointer;
     bool m_updaterFired = false;
+    // The tick timer rests while no tick could change anything (pointer away, nothing moving,
+    // the updater start done or armed on a single shot); a pointer, a paint or a show wakes it.
+    bool m_resting = false;
     bool m_dragging = false;
     QPoint m_dragOffset;  // pointer's distance from the window's corner while dragging
     int m_wheelRest = 0;  // wheel delta not yet a whole notch

@@ -201,11 +201,13 @@ void SkinView::pointerLeft() {
     deliver();
 }
 
-void SkinView::animate() {
+bool SkinView::animate() {
+    bool moving = false;
     for (const auto& control : m_controls) {
-        control->animate();
+        moving = control->animate() || moving;
     }
     deliver();
+    return moving;
 }
 
 SkinControl* SkinView::controlAt(const QPoint& at) const {

@@ -80,8 +80,8 @@ class SkinView : public std::enable_shared_from_this<SkinView> {
     void pointerRelease(const QPoint& at);
     // The pointer left the window.
     void pointerLeft();
-    // One animation tick for every control.
-    void animate();
+    // One animation tick for every control; true while any of them is still moving.
+    bool animate();
 
     SkinControl* controlAt(const QPoint& at) const;
     SkinControl* findControl(const std::string& name) const;
