@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "core/AppContext.h"
@@ -176,13 +177,16 @@ TEST_F(InputMixerTest, ARefusedConnectionGivesTheCodeAndALaterServerIsPickedUp) 
     EXPECT_EQ(mixer.recordVolume(), -1);
     EXPECT_EQ(mixer.playbackVolume(), -1);
     // Refused again: the failed attempt left nothing behind that the next one could wait on.
-    Mixer raw;
-    EXPECT_FALSE(raw.connect());
-    EXPECT_FALSE(raw.connect());
-    EXPECT_FALSE(raw.connected());
+    auto raw = std::make_unique<Mixer>();
+    EXPECT_FALSE(raw->connect());
+    EXPECT_FALSE(raw->connect());
+    EXPECT_FALSE(raw->connected());
 
     ASSERT_TRUE(server.start());
-    EXPECT_TRUE(raw.connect());
+    EXPECT_TRUE(raw->connect());
+    // One connection at a time: libpulse's lock-free lists shared by connections are invisible
+    // to the thread sanitizer.
+    raw.reset();
     mixer.setPlaybackVolume(64);
     EXPECT_EQ(mixer.playbackVolume(), 64);
     EXPECT_GE(mixer.recordVolume(), 0);
