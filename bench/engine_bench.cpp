@@ -40,8 +40,8 @@ class TempConfig {
 // the idle ones are opened again every round).
 void BM_EndpointSendBesideIdleClients(benchmark::State& state) {
     TempConfig config;
-    auto endpoint = ambrin::WindowEndpoint::create("Bench", "Bench",
-                                                   [](const ambrin::WindowMessage& m) { return m.wParam; });
+    auto endpoint = ambrin::WindowEndpoint::create(
+        "Bench", "Bench", [](const ambrin::WindowMessage& m) { return m.wParam; });
     const std::string path = ambrin::WindowEndpoint::socketPath("Bench", "Bench");
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -55,7 +55,8 @@ void BM_EndpointSendBesideIdleClients(benchmark::State& state) {
             idle.push_back(fd);
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(ambrin::WindowEndpoint::send("Bench", "Bench", {ambrin::kWmCommand, 1, 0}));
+        benchmark::DoNotOptimize(
+            ambrin::WindowEndpoint::send("Bench", "Bench", {ambrin::kWmCommand, 1, 0}));
         state.PauseTiming();
         for (int fd : idle) {
             ::close(fd);
@@ -120,7 +121,8 @@ void BM_EventRoundTrip(benchmark::State& state) {
     controller.start();
     long posted = 0;
     for (auto _ : state) {
-        controller.postEvent(std::make_unique<ambrin::EngineEvent>(ambrin::EventCode::SettingsChanged));
+        controller.postEvent(
+            std::make_unique<ambrin::EngineEvent>(ambrin::EventCode::SettingsChanged));
         ++posted;
         while (seen.load(std::memory_order_acquire) < posted) {
         }

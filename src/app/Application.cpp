@@ -7,10 +7,10 @@
 #include <memory>
 #include <thread>
 
-#include "core/AppContext.h"
 #include "app/EngineController.h"
 #include "app/HeadlessWindow.h"
 #include "app/MenuCommands.h"
+#include "core/AppContext.h"
 #include "core/SettingsStore.h"
 #include "platform/DiskSpace.h"
 #include "platform/Folders.h"
@@ -114,7 +114,8 @@ int Application::run(EngineParts parts, Hooks hooks) {
 
     InstanceLock instanceLock;
     switch (claimInstance(instanceLock)) {
-        case InstanceClaim::First: break;
+        case InstanceClaim::First:
+            break;
         case InstanceClaim::WokeOther:
             trace("another instance runs; it was woken up");
             return exit_code::kOk;

@@ -16,19 +16,19 @@ class Semaphore;
 // Exit codes of the main program. A start that is refused ends with the code of its cause,
 // so that a service manager sees the failure; `--help` and README.md list them.
 namespace exit_code {
-inline constexpr int kOk = 0;                   // a normal quit, or a second start that woke the first
-inline constexpr int kNotDelivered = 1;         // --command: no running Ambrin+ took it
-inline constexpr int kUsage = 2;                // an unknown argument
-inline constexpr int kOtherBusy = 3;            // another instance is starting or ending
-inline constexpr int kDiskSpaceLow = 4;         // the database's disk has 40 MB or less free
+inline constexpr int kOk = 0;            // a normal quit, or a second start that woke the first
+inline constexpr int kNotDelivered = 1;  // --command: no running Ambrin+ took it
+inline constexpr int kUsage = 2;         // an unknown argument
+inline constexpr int kOtherBusy = 3;     // another instance is starting or ending
+inline constexpr int kDiskSpaceLow = 4;  // the database's disk has 40 MB or less free
 inline constexpr int kDatabaseUnavailable = 5;  // the database cannot be opened or created
 inline constexpr int kDatabaseDamaged = 6;      // the database file is damaged (left as it is)
 inline constexpr int kNoAudioInput = 7;         // the audio input cannot be opened
 }  // namespace exit_code
 
 struct LaunchOptions {
-    bool headless = false;     // no windows, state changes on standard output
-    std::string command;       // --command NAME: send it to the running instance and end
+    bool headless = false;  // no windows, state changes on standard output
+    std::string command;    // --command NAME: send it to the running instance and end
 };
 
 // Free bytes of the volume that holds a path, or nothing when it cannot be told.
@@ -52,7 +52,7 @@ int sendCommandToRunningInstance(std::string_view name);
 
 // Start-up, the run and shutdown of the main program. Returns the exit code.
 class Application {
-public:
+  public:
     explicit Application(LaunchOptions options);
 
     // Hooks the later subsystems fill; each may be left empty.
@@ -74,7 +74,7 @@ public:
     // Whether the process runs without windows (asked for, or no display can be opened).
     bool headless() const { return m_options.headless; }
 
-private:
+  private:
     void trace(const std::string& line) const;
 
     LaunchOptions m_options;

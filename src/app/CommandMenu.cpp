@@ -1,11 +1,11 @@
 #include "app/CommandMenu.h"
 
-#include <QCoreApplication>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMenu>
 
-#include "core/EngineState.h"
 #include "app/MenuCommands.h"
+#include "core/EngineState.h"
 
 namespace ambrin {
 
@@ -39,20 +39,27 @@ constexpr Entry kEntries[] = {
 
 TransportStates mainMenuStates(EngineState state, bool currentFileSet) {
     switch (state) {
-        case EngineState::Idle: return {true, currentFileSet, false, false};
-        case EngineState::Recording: return {false, false, false, true};
-        case EngineState::Playing: return {false, false, true, true};
-        case EngineState::Paused: return {true, true, true, true};
+        case EngineState::Idle:
+            return {true, currentFileSet, false, false};
+        case EngineState::Recording:
+            return {false, false, false, true};
+        case EngineState::Playing:
+            return {false, false, true, true};
+        case EngineState::Paused:
+            return {true, true, true, true};
     }
     return {};
 }
 
 TransportStates trayMenuStates(TrayMirror mirror, bool currentFileSet) {
     switch (mirror) {
-        case TrayMirror::Idle: return {true, currentFileSet, false, false};
+        case TrayMirror::Idle:
+            return {true, currentFileSet, false, false};
         case TrayMirror::Playing:
-        case TrayMirror::Paused: return {false, false, true, true};
-        case TrayMirror::Recording: return {false, false, false, true};
+        case TrayMirror::Paused:
+            return {false, false, true, true};
+        case TrayMirror::Recording:
+            return {false, false, false, true};
     }
     return {};
 }
@@ -68,17 +75,26 @@ QMenu* createCommandMenu(const TransportStates& states, int recordMode, QWidget*
         QAction* action = menu->addAction(QCoreApplication::translate("CommandMenu", entry.text));
         action->setData(entry.id);
         switch (entry.id) {
-            case cmd::kRecord: action->setEnabled(states.record); break;
-            case cmd::kPlay: action->setEnabled(states.play); break;
-            case cmd::kPause: action->setEnabled(states.pause); break;
-            case cmd::kStop: action->setEnabled(states.stop); break;
+            case cmd::kRecord:
+                action->setEnabled(states.record);
+                break;
+            case cmd::kPlay:
+                action->setEnabled(states.play);
+                break;
+            case cmd::kPause:
+                action->setEnabled(states.pause);
+                break;
+            case cmd::kStop:
+                action->setEnabled(states.stop);
+                break;
             case cmd::kAutomatic:
             case cmd::kManual:
                 action->setCheckable(true);
                 action->setChecked((recordMode != 0) == (entry.id == cmd::kManual));
                 modes->addAction(action);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return menu;

@@ -24,7 +24,8 @@ void addDesktopParts(EngineParts& parts) {
     // Likewise the mixer, whose recording volume the wizard reads on its own thread.
     auto mixer = std::make_shared<std::atomic<MixerInterface*>>(nullptr);
     if (parts.makeMixer) {
-        parts.makeMixer = [make = parts.makeMixer, mixer](AppContext& context, MainWindowInterface* window) {
+        parts.makeMixer = [make = parts.makeMixer, mixer](AppContext& context,
+                                                          MainWindowInterface* window) {
             auto made = make(context, window);
             mixer->store(made.get());
             return made;
@@ -42,8 +43,12 @@ void addDesktopParts(EngineParts& parts) {
                 return current != nullptr ? current->level() : LevelBlock::Snapshot{};
             });
     };
-    parts.makeMainWindow = [](AppContext& context) { return std::make_unique<DesktopPresence>(context); };
-    parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<TrayWindow>(context); };
+    parts.makeMainWindow = [](AppContext& context) {
+        return std::make_unique<DesktopPresence>(context);
+    };
+    parts.makeTrayWindow = [](AppContext& context) {
+        return std::make_unique<TrayWindow>(context);
+    };
     parts.makeInfoWindow = [](AppContext& context) {
         return std::make_unique<RecordInformationWindow>(context);
     };

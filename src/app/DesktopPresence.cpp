@@ -1,10 +1,12 @@
 #include "app/DesktopPresence.h"
 
-#include "core/AppContext.h"
 #include "app/Manual.h"
+#include "core/AppContext.h"
 
 namespace ambrin {
 
-void DesktopPresence::openManual() { ambrin::openManual(m_context, false); }
+void DesktopPresence::openManual() {
+    ambrin::openManual(m_context, false);
+}
 
 }  // namespace ambrin

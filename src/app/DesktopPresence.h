@@ -8,13 +8,13 @@ namespace ambrin {
 // headless presence (endpoint, "MainWindow" registration, state lines on standard output)
 // plus what needs the desktop, the manual.
 class DesktopPresence : public HeadlessWindow {
-public:
+  public:
     explicit DesktopPresence(AppContext& context) : HeadlessWindow(context), m_context(context) {}
 
     // Event thread.
     void openManual() override;
 
-private:
+  private:
     AppContext& m_context;
 };
 

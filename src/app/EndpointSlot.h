@@ -11,7 +11,7 @@ namespace ambrin {
 // A window's endpoint that one thread publishes and another may close (the event thread
 // at quit, or the owner's destructor).
 class EndpointSlot {
-public:
+  public:
     EndpointSlot() = default;
     ~EndpointSlot() { close(); }
     EndpointSlot(const EndpointSlot&) = delete;
@@ -24,7 +24,7 @@ public:
     // Stops listening (joins the listener thread). Must not be called from the handler.
     void close();
 
-private:
+  private:
     std::mutex m_mutex;  // guards m_endpoint
     std::unique_ptr<WindowEndpoint> m_endpoint;
 };

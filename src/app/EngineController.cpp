@@ -15,7 +15,7 @@ namespace {
 constexpr auto kLookupWait = std::chrono::milliseconds(500);
 constexpr int kLookupWaits = 5;
 constexpr auto kPlayHold = std::chrono::milliseconds(500);
-constexpr int kVolumeFloor = 21;    // a start-up volume below this is raised
+constexpr int kVolumeFloor = 21;  // a start-up volume below this is raised
 constexpr int kVolumeRaised = 50;
 constexpr const char* kMainWindowName = "MainWindow";
 constexpr const char* kPcmVolumeName = "pcm_volume";
@@ -127,8 +127,8 @@ void EngineController::start() {
     }
     if (m_recorder &&
         !m_recorder->initialize(inputMode == 0 ? InputLine::Microphone : InputLine::Line)) {
-        const std::string text =
-            loadString(str::kAudioInitFailed) + " [" + std::to_string(static_cast<int>(m_recorder->lastError())) + "]";
+        const std::string text = loadString(str::kAudioInitFailed) + " [" +
+                                 std::to_string(static_cast<int>(m_recorder->lastError())) + "]";
         showMessage(text, kMbIconWarning, hasMainWindowOwner());
         m_inputFailed = true;
         postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
@@ -205,12 +205,22 @@ void EngineController::runEventThread() {
 
 bool EngineController::dispatch(const EngineEvent& event) {
     switch (event.code()) {
-        case EventCode::Stop: stop(); break;
-        case EventCode::Play: play(); break;
-        case EventCode::Pause: pause(); break;
-        case EventCode::Record: record(); break;
-        case EventCode::QuitAsk: return quit(true);
-        case EventCode::Quit: return quit(false);
+        case EventCode::Stop:
+            stop();
+            break;
+        case EventCode::Play:
+            play();
+            break;
+        case EventCode::Pause:
+            pause();
+            break;
+        case EventCode::Record:
+            record();
+            break;
+        case EventCode::QuitAsk:
+            return quit(true);
+        case EventCode::Quit:
+            return quit(false);
         case EventCode::Help:
             if (m_mainWindow) {
                 m_mainWindow->openManual();
@@ -226,17 +236,27 @@ bool EngineController::dispatch(const EngineEvent& event) {
                 m_mainWindow->onEvent(EngineEvent(EventCode::PlaybackVolume, playbackVolume()));
             }
             break;
-        case EventCode::SetPlaybackVolume: setPlaybackVolume(event.parameter()); break;
+        case EventCode::SetPlaybackVolume:
+            setPlaybackVolume(event.parameter());
+            break;
         case EventCode::GetRecordVolume:
             if (m_mainWindow) {
                 m_mainWindow->onEvent(EngineEvent(EventCode::RecordVolume, recordVolume()));
             }
             break;
-        case EventCode::SetRecordVolume: setRecordVolume(event.parameter()); break;
-        case EventCode::OpenWindow: broadcast(event); break;
-        case EventCode::VolumeWizard: volumeWizard(); break;
+        case EventCode::SetRecordVolume:
+            setRecordVolume(event.parameter());
+            break;
+        case EventCode::OpenWindow:
+            broadcast(event);
+            break;
+        case EventCode::VolumeWizard:
+            volumeWizard();
+            break;
         case EventCode::EndOfPlayback:
-        case EventCode::PlaybackError: endOfPlayback(); break;
+        case EventCode::PlaybackError:
+            endOfPlayback();
+            break;
         case EventCode::FileOpened:
             if (state() == EngineState::Playing) {
                 broadcast(event);
@@ -255,13 +275,26 @@ bool EngineController::dispatch(const EngineEvent& event) {
             }
             break;
         case EventCode::SettingsChanged:
-        case EventCode::RecordingSaved: broadcast(event); break;
-        case EventCode::RecordingFailed: recordingFailed(); break;
-        case EventCode::CaptureLost: captureLost(); break;
-        case EventCode::CaptureBack: broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputBack))); break;
-        case EventCode::DiskLow: showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner()); break;
-        case EventCode::StoreUnsaved: storeUnsavedCalls(); break;
-        default: break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
+        case EventCode::RecordingSaved:
+            broadcast(event);
+            break;
+        case EventCode::RecordingFailed:
+            recordingFailed();
+            break;
+        case EventCode::CaptureLost:
+            captureLost();
+            break;
+        case EventCode::CaptureBack:
+            broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputBack)));
+            break;
+        case EventCode::DiskLow:
+            showStringMessage(str::kDiskLowWhileRunning, kMbIconWarning, hasMainWindowOwner());
+            break;
+        case EventCode::StoreUnsaved:
+            storeUnsavedCalls();
+            break;
+        default:
+            break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
     return false;
 }
@@ -291,7 +324,8 @@ void EngineController::stop() {
             m_recorder->stopRecording();
         }
         const std::string file = m_recorder ? m_recorder->fileName() : std::string();
-        const bool saved = m_parts.storeRecording && !file.empty() && m_parts.storeRecording(m_context, file);
+        const bool saved =
+            m_parts.storeRecording && !file.empty() && m_parts.storeRecording(m_context, file);
         if (fileExists(file)) {
             m_context.setCurrentFile(file);  // the recording last made can be played at once
         }
@@ -367,7 +401,8 @@ void EngineController::record() {
     m_diskFullTold = false;
     m_startFailureTold = false;
     broadcast(EngineEvent(EventCode::StateRecording));
-    if (m_context.settings != nullptr && m_context.settings->boolOr(setting::kCallInformation, true)) {
+    if (m_context.settings != nullptr &&
+        m_context.settings->boolOr(setting::kCallInformation, true)) {
         if (m_infoWindow) {
             m_infoWindow->open();
         }
@@ -455,7 +490,9 @@ void EngineController::runMinuteTicker() {
     }
 }
 
-bool EngineController::hasMainWindowOwner() const { return m_registry.contains(kMainWindowName); }
+bool EngineController::hasMainWindowOwner() const {
+    return m_registry.contains(kMainWindowName);
+}
 
 MixerInterface* EngineController::mixer() {
     std::lock_guard lock(m_mixerMutex);

@@ -20,7 +20,7 @@ class AppContext;
 
 // The provider registered as "pcm_volume"; its only operation answers 1.
 class PcmVolumeProvider : public RegisteredObject {
-public:
+  public:
     int provide() const { return 1; }
 };
 
@@ -32,7 +32,7 @@ public:
 // Threads: postEvent from any thread; start() and the destructor on the main thread;
 // everything else on the event thread.
 class EngineController : public EventSink {
-public:
+  public:
     EngineController(AppContext& context, EngineParts parts);
     ~EngineController() override;
     EngineController(const EngineController&) = delete;
@@ -66,7 +66,7 @@ public:
     // True while the volume wizard is shown.
     bool wizardOpen() const { return m_wizardOpen.load(std::memory_order_acquire); }
 
-private:
+  private:
     void runEventThread();
     // Handles one event; true when the event thread is to end.
     bool dispatch(const EngineEvent& event);
@@ -106,7 +106,8 @@ private:
     std::unique_ptr<RecorderInterface> m_recorder;
     std::unique_ptr<PlayerInterface> m_player;  // event thread only
     std::unique_ptr<InfoWindowInterface> m_infoWindow;
-    std::mutex m_mixerMutex;  // guards m_mixer: created on the main thread, used on the event thread
+    std::mutex
+        m_mixerMutex;  // guards m_mixer: created on the main thread, used on the event thread
     std::unique_ptr<MixerInterface> m_mixer;
 
     // A full disk is told once; until a recording starts again, failed starts say no more.

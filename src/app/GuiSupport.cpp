@@ -34,7 +34,8 @@ bool canConnect(const std::string& path, bool abstractFirst) {
         if (fd < 0) {
             return false;
         }
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
         const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), length) == 0;
         ::close(fd);
         if (ok) {
@@ -49,11 +50,11 @@ int runBox(const MessageRequest& request) {
     box.setWindowTitle(QString::fromStdString(request.caption));
     box.setText(QString::fromStdString(request.text));
     const unsigned icon = request.flags & 0xF0;
-    box.setIcon(icon == kMbIconWarning     ? QMessageBox::Warning
-                : icon == kMbIconQuestion  ? QMessageBox::Question
-                : icon == kMbIconError     ? QMessageBox::Critical
+    box.setIcon(icon == kMbIconWarning       ? QMessageBox::Warning
+                : icon == kMbIconQuestion    ? QMessageBox::Question
+                : icon == kMbIconError       ? QMessageBox::Critical
                 : icon == kMbIconInformation ? QMessageBox::Information
-                                           : QMessageBox::NoIcon);
+                                             : QMessageBox::NoIcon);
     if ((request.flags & 0xF) == kMbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton((request.flags & kMbDefButton2) != 0 ? QMessageBox::No

@@ -1,9 +1,9 @@
 #include "app/HeadlessWindow.h"
 
-#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "core/EngineEvent.h"
 #include "app/MenuCommands.h"
+#include "core/AppContext.h"
+#include "core/EngineEvent.h"
 #include "core/SettingsStore.h"
 
 namespace ambrin {
@@ -21,11 +21,14 @@ void consoleLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-HeadlessWindow::~HeadlessWindow() { m_endpoint.close(); }
+HeadlessWindow::~HeadlessWindow() {
+    m_endpoint.close();
+}
 
 bool HeadlessWindow::start() {
-    m_endpoint.open(kMainWindowClass, kMainWindowTitle,
-                    [this](const WindowMessage& message) { return onMessage(message); }, "main window");
+    m_endpoint.open(
+        kMainWindowClass, kMainWindowTitle,
+        [this](const WindowMessage& message) { return onMessage(message); }, "main window");
     if (m_context.registry != nullptr) {
         m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
     }
@@ -114,17 +117,22 @@ void HeadlessWindow::performAction(std::string_view action) {
     consoleLine("ambrin: main window action " + std::string(action));
 }
 
-void HeadlessWindow::onMixerChange() { consoleLine("ambrin: mixer changed"); }
+void HeadlessWindow::onMixerChange() {
+    consoleLine("ambrin: mixer changed");
+}
 
 void HeadlessWindow::openManual() {
     consoleLine("ambrin: the manual is " + m_context.programFolder + "ambrin.pdf");
 }
 
-HeadlessTray::~HeadlessTray() { m_endpoint.close(); }
+HeadlessTray::~HeadlessTray() {
+    m_endpoint.close();
+}
 
 bool HeadlessTray::start() {
-    return m_endpoint.open(kTrayWindowClass, kTrayWindowTitle,
-                           [this](const WindowMessage& message) { return onMessage(message); }, "tray");
+    return m_endpoint.open(
+        kTrayWindowClass, kTrayWindowTitle,
+        [this](const WindowMessage& message) { return onMessage(message); }, "tray");
 }
 
 std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
@@ -132,8 +140,8 @@ std::int64_t HeadlessTray::onMessage(const WindowMessage& message) {
         return 0;
     }
     if (message.lParam == kWmLButtonDblClk) {
-        const bool password =
-            m_context.settings != nullptr && m_context.settings->boolOr(setting::kUsePassword, false);
+        const bool password = m_context.settings != nullptr &&
+                              m_context.settings->boolOr(setting::kUsePassword, false);
         consoleLine(password ? "ambrin: woken up; the password would be asked before showing"
                              : "ambrin: woken up; showing the main window");
     }

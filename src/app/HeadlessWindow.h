@@ -5,8 +5,8 @@
 #include <mutex>
 #include <string>
 
-#include "core/EngineEvent.h"
 #include "app/EndpointSlot.h"
+#include "core/EngineEvent.h"
 #include "core/EngineParts.h"
 #include "platform/WindowEndpoint.h"
 
@@ -26,7 +26,7 @@ void consoleLine(const std::string& line);
 // commands from other processes through the "Ambrin+" endpoint, and prints every
 // broadcast as one line.
 class HeadlessWindow : public MainWindowInterface {
-public:
+  public:
     explicit HeadlessWindow(AppContext& context) : m_context(context) {}
     ~HeadlessWindow() override;
 
@@ -42,7 +42,7 @@ public:
     // A control action ("Record", "Play", "Quit", ...).
     void onAction(std::string_view name);
 
-private:
+  private:
     std::int64_t onMessage(const WindowMessage& message);
     void post(EventCode code, int parameter = 0);
 
@@ -52,14 +52,14 @@ private:
 
 // The hidden notification window when there is no screen: answers a second start's wake-up.
 class HeadlessTray : public TrayWindowInterface {
-public:
+  public:
     explicit HeadlessTray(AppContext& context) : m_context(context) {}
     ~HeadlessTray() override;
 
     bool start() override;
     void onEvent(const EngineEvent& event) override;
 
-private:
+  private:
     std::int64_t onMessage(const WindowMessage& message);
 
     AppContext& m_context;

@@ -32,7 +32,8 @@ bool pdfViewerAvailable() {
     struct Closer {
         void operator()(FILE* pipe) const { ::pclose(pipe); }
     };
-    std::unique_ptr<FILE, Closer> pipe(::popen(("'" + tool + "' query default application/pdf 2>/dev/null").c_str(), "r"));
+    std::unique_ptr<FILE, Closer> pipe(
+        ::popen(("'" + tool + "' query default application/pdf 2>/dev/null").c_str(), "r"));
     if (!pipe) {
         return false;
     }

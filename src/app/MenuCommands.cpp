@@ -7,14 +7,22 @@ namespace ambrin {
 
 std::string_view menuCommandAction(int id) {
     switch (id) {
-        case cmd::kHelp: return "Help";
-        case cmd::kRecord: return "Record";
-        case cmd::kPlay: return "Play";
-        case cmd::kPause: return "Pause";
-        case cmd::kStop: return "Stop";
-        case cmd::kOptions: return "Options";
-        case cmd::kRecordList: return "RecordList";
-        default: return {};
+        case cmd::kHelp:
+            return "Help";
+        case cmd::kRecord:
+            return "Record";
+        case cmd::kPlay:
+            return "Play";
+        case cmd::kPause:
+            return "Pause";
+        case cmd::kStop:
+            return "Stop";
+        case cmd::kOptions:
+            return "Options";
+        case cmd::kRecordList:
+            return "RecordList";
+        default:
+            return {};
     }
 }
 

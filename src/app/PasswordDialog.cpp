@@ -25,7 +25,8 @@ PasswordDialog::PasswordDialog(const SettingsStore* settings, QWidget* parent)
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        move(area.x() + area.width() / 2 - width() / 2,
+             area.y() + area.height() / 2 - height() / 2);
     }
 }
 

@@ -18,7 +18,7 @@ class SettingsStore;
 class PasswordDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit PasswordDialog(const SettingsStore* settings, QWidget* parent = nullptr);
     ~PasswordDialog() override;
 
@@ -31,7 +31,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     const SettingsStore* m_settings;
     std::unique_ptr<Ui::PasswordDialog> m_ui;
     bool m_matched = false;

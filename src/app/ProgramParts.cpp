@@ -3,20 +3,24 @@
 #include <cstdio>
 
 #include "app/HeadlessWindow.h"
-#include "records/CallStorage.h"
-#include "platform/StringTable.h"
 #include "core/RecordingJournal.h"
-#include "records/InterruptedRecording.h"
+#include "platform/StringTable.h"
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
+#include "records/CallStorage.h"
+#include "records/InterruptedRecording.h"
 
 namespace ambrin {
 
 EngineParts programParts() {
     EngineParts parts;
-    parts.makeMainWindow = [](AppContext& context) { return std::make_unique<HeadlessWindow>(context); };
-    parts.makeTrayWindow = [](AppContext& context) { return std::make_unique<HeadlessTray>(context); };
+    parts.makeMainWindow = [](AppContext& context) {
+        return std::make_unique<HeadlessWindow>(context);
+    };
+    parts.makeTrayWindow = [](AppContext& context) {
+        return std::make_unique<HeadlessTray>(context);
+    };
     parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
     parts.storeRecording = [](AppContext& context, const std::string& path) {
         const bool stored = StoreRecording(context, path);
@@ -55,7 +59,8 @@ Application::Hooks programHooks() {
         }
         const int recovered = recoverUnsavedCalls(context);
         if (recovered > 0) {
-            consoleLine("ambrin: " + std::to_string(recovered) + " call(s) from an earlier run stored");
+            consoleLine("ambrin: " + std::to_string(recovered) +
+                        " call(s) from an earlier run stored");
         }
         return exit_code::kOk;
     };

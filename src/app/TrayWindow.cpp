@@ -5,11 +5,11 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include "core/AppContext.h"
-#include "core/EngineEvent.h"
 #include "app/HeadlessWindow.h"
 #include "app/MenuCommands.h"
 #include "app/PasswordDialog.h"
+#include "core/AppContext.h"
+#include "core/EngineEvent.h"
 #include "core/SettingsStore.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
@@ -50,20 +50,27 @@ bool TrayWindow::start() {
     refreshIcon();
     // The controller hides the main window right after the windows start when the program
     // is to start hidden.
-    if (m_context.settings != nullptr && (m_context.settings->boolOr(setting::kUsePassword, false) ||
-                                          m_context.settings->boolOr(setting::kMinimizeRun, false))) {
-        QMetaObject::invokeMethod(this, [this] { mainWindowHidden(); }, Qt::QueuedConnection);
+    if (m_context.settings != nullptr &&
+        (m_context.settings->boolOr(setting::kUsePassword, false) ||
+         m_context.settings->boolOr(setting::kMinimizeRun, false))) {
+        QMetaObject::invokeMethod(
+            this, [this] { mainWindowHidden(); }, Qt::QueuedConnection);
     }
     return published;
 }
 
 bool TrayWindow::iconWanted() const {
-    return m_context.settings != nullptr && (m_context.settings->boolOr(setting::kToTray, false) ||
-                                             m_context.settings->boolOr(setting::kUsePassword, false));
+    return m_context.settings != nullptr &&
+           (m_context.settings->boolOr(setting::kToTray, false) ||
+            m_context.settings->boolOr(setting::kUsePassword, false));
 }
 
-bool TrayWindow::iconShown() const { return m_icon && m_icon->isVisible(); }
-PasswordDialog* TrayWindow::passwordDialog() const { return m_passwordDialog.data(); }
+bool TrayWindow::iconShown() const {
+    return m_icon && m_icon->isVisible();
+}
+PasswordDialog* TrayWindow::passwordDialog() const {
+    return m_passwordDialog.data();
+}
 
 void TrayWindow::refreshIcon() {
     if (!m_icon) {
@@ -77,8 +84,9 @@ void TrayWindow::mainWindowHidden() {
         return;
     }
     m_hiddenNoticeShown = true;
-    showStringMessage(str::kNoNotificationArea, kMbIconInformation,
-                      m_context.registry != nullptr && m_context.registry->contains(kMainWindowName));
+    showStringMessage(
+        str::kNoNotificationArea, kMbIconInformation,
+        m_context.registry != nullptr && m_context.registry->contains(kMainWindowName));
 }
 
 std::int64_t TrayWindow::onMessage(const WindowMessage& message) {
@@ -86,9 +94,11 @@ std::int64_t TrayWindow::onMessage(const WindowMessage& message) {
         return 0;
     }
     if (message.lParam == kWmLButtonDblClk) {
-        QMetaObject::invokeMethod(this, [this] { wakeUp(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { wakeUp(); }, Qt::QueuedConnection);
     } else if (message.lParam == kWmRButtonUp) {
-        QMetaObject::invokeMethod(this, [this] { showMenu(QCursor::pos()); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { showMenu(QCursor::pos()); }, Qt::QueuedConnection);
     }
     return 1;
 }
@@ -97,7 +107,8 @@ void TrayWindow::wakeUp() {
     if (m_promptOpen) {
         return;
     }
-    if (m_context.settings == nullptr || !m_context.settings->boolOr(setting::kUsePassword, false)) {
+    if (m_context.settings == nullptr ||
+        !m_context.settings->boolOr(setting::kUsePassword, false)) {
         restoreMainWindow();
         return;
     }
@@ -140,7 +151,8 @@ QMenu* TrayWindow::showMenu(const QPoint& where) {
         return nullptr;
     }
     const int recordMode = m_context.settings->intOr(setting::kRecordMode, 0);
-    QMenu* menu = createCommandMenu(trayMenuStates(mirror(), !m_context.currentFile().empty()), recordMode);
+    QMenu* menu =
+        createCommandMenu(trayMenuStates(mirror(), !m_context.currentFile().empty()), recordMode);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(menu, &QMenu::triggered, this,
                      [this](QAction* action) { commandChosen(action->data().toInt()); });
@@ -157,14 +169,30 @@ void TrayWindow::post(EventCode code, int parameter) {
 
 void TrayWindow::commandChosen(int id) {
     switch (id) {
-        case cmd::kExit: post(EventCode::QuitAsk); break;
-        case cmd::kHelp: post(EventCode::Help); break;
-        case cmd::kRecord: post(EventCode::Record); break;
-        case cmd::kPlay: post(EventCode::Play); break;
-        case cmd::kPause: post(EventCode::Pause); break;
-        case cmd::kStop: post(EventCode::Stop); break;
-        case cmd::kOptions: post(EventCode::OpenWindow, 2); break;
-        case cmd::kRecordList: post(EventCode::OpenWindow, 0); break;
+        case cmd::kExit:
+            post(EventCode::QuitAsk);
+            break;
+        case cmd::kHelp:
+            post(EventCode::Help);
+            break;
+        case cmd::kRecord:
+            post(EventCode::Record);
+            break;
+        case cmd::kPlay:
+            post(EventCode::Play);
+            break;
+        case cmd::kPause:
+            post(EventCode::Pause);
+            break;
+        case cmd::kStop:
+            post(EventCode::Stop);
+            break;
+        case cmd::kOptions:
+            post(EventCode::OpenWindow, 2);
+            break;
+        case cmd::kRecordList:
+            post(EventCode::OpenWindow, 0);
+            break;
         case cmd::kAutomatic:
         case cmd::kManual:
             if (m_context.settings != nullptr) {
@@ -172,8 +200,11 @@ void TrayWindow::commandChosen(int id) {
             }
             post(EventCode::SettingsChanged);
             break;
-        case cmd::kVolumeWizard: post(EventCode::VolumeWizard); break;
-        default: break;
+        case cmd::kVolumeWizard:
+            post(EventCode::VolumeWizard);
+            break;
+        default:
+            break;
     }
 }
 
@@ -192,14 +223,24 @@ void TrayWindow::onEvent(const EngineEvent& event) {
                 Qt::QueuedConnection);
             post(EventCode::Acknowledge);
             break;
-        case EventCode::StateIdle: m_mirror.store(TrayMirror::Idle, std::memory_order_release); break;
-        case EventCode::StatePaused: m_mirror.store(TrayMirror::Paused, std::memory_order_release); break;
-        case EventCode::StatePlaying: m_mirror.store(TrayMirror::Playing, std::memory_order_release); break;
-        case EventCode::StateRecording: m_mirror.store(TrayMirror::Recording, std::memory_order_release); break;
-        case EventCode::SettingsChanged:
-            QMetaObject::invokeMethod(this, [this] { refreshIcon(); }, Qt::QueuedConnection);
+        case EventCode::StateIdle:
+            m_mirror.store(TrayMirror::Idle, std::memory_order_release);
             break;
-        default: break;
+        case EventCode::StatePaused:
+            m_mirror.store(TrayMirror::Paused, std::memory_order_release);
+            break;
+        case EventCode::StatePlaying:
+            m_mirror.store(TrayMirror::Playing, std::memory_order_release);
+            break;
+        case EventCode::StateRecording:
+            m_mirror.store(TrayMirror::Recording, std::memory_order_release);
+            break;
+        case EventCode::SettingsChanged:
+            QMetaObject::invokeMethod(
+                this, [this] { refreshIcon(); }, Qt::QueuedConnection);
+            break;
+        default:
+            break;
     }
 }
 

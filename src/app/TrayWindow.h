@@ -30,7 +30,7 @@ class PasswordDialog;
 // the endpoint's messages from its listener thread: both only queue work for the GUI
 // thread or set the mirror. The tray never waits for the event thread.
 class TrayWindow : public QObject, public TrayWindowInterface {
-public:
+  public:
     explicit TrayWindow(AppContext& context);
     ~TrayWindow() override;
 
@@ -55,7 +55,7 @@ public:
     PasswordDialog* passwordDialog() const;
     bool iconShown() const;
 
-private:
+  private:
     std::int64_t onMessage(const WindowMessage& message);
     void passwordFinished();
     void restoreMainWindow();

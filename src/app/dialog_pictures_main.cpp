@@ -6,30 +6,30 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QEventLoop>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-#include "core/AppContext.h"
-#include "core/SettingsStore.h"
-#include "platform/StringTable.h"
-#include "platform/ui/Translations.h"
-#include "records/CallContentList.h"
-#include "records/RecordDatabase.h"
-#include "records/ui/RecordInformationDialog.h"
-#include "app/CommandMenu.h"
-#include "core/EngineState.h"
-#include "app/PasswordDialog.h"
-#include "recorder/ui/VolumeWizard.h"
 #include <QLineEdit>
 #include <QMenu>
 #include <cmath>
+#include "app/CommandMenu.h"
+#include "app/PasswordDialog.h"
+#include "core/AppContext.h"
+#include "core/EngineState.h"
+#include "core/SettingsStore.h"
+#include "platform/StringTable.h"
+#include "platform/ui/Translations.h"
+#include "recorder/ui/VolumeWizard.h"
+#include "records/CallContentList.h"
+#include "records/RecordDatabase.h"
+#include "records/ui/RecordInformationDialog.h"
 
 namespace {
 
@@ -49,9 +49,10 @@ bool informationDialog(AppContext& context, const QString& folder) {
     const bool korean = uiLanguage() == kLangKorean;
     RecordDatabase database(context);
     database.InitializeDatabase();
-    database.InsertCustomer(korean ? "김민준" : "Kim Minjun",
-                            {"010-2345-6789", korean ? "한빛상사" : "Hanbit Trading",
-                             korean ? "서울시 중구 세종대로 110" : "110 Sejong-daero, Seoul", "", ""});
+    database.InsertCustomer(
+        korean ? "김민준" : "Kim Minjun",
+        {"010-2345-6789", korean ? "한빛상사" : "Hanbit Trading",
+         korean ? "서울시 중구 세종대로 110" : "110 Sejong-daero, Seoul", "", ""});
     CallContentList contents(context);
     contents.AddContent(korean ? "견적 요청" : "Asked for a quotation");
     context.callContents = &contents;
@@ -61,7 +62,8 @@ bool informationDialog(AppContext& context, const QString& folder) {
     name->setCurrentIndex(0);
     Q_EMIT name->activated(0);
     dialog.findChild<QPlainTextEdit*>("editContents")
-        ->setPlainText(korean ? "다음 주 화요일까지 견적서 발송" : "Send the quotation by next Tuesday.");
+        ->setPlainText(korean ? "다음 주 화요일까지 견적서 발송"
+                              : "Send the quotation by next Tuesday.");
     dialog.findChild<QRadioButton*>("radioInbound")->setChecked(true);
     const bool ok = save(dialog, folder, "information-dialog");
     context.callContents = nullptr;
@@ -116,7 +118,8 @@ int main(int argc, char** argv) {
     if (!home.isValid()) {
         return 1;
     }
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "AMBRIN_MACHINE_CONFIG"}) {
+    for (const char* name :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "AMBRIN_MACHINE_CONFIG"}) {
         ::setenv(name, home.path().toLocal8Bit().constData(), 1);
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);

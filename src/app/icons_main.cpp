@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         painter.setRenderHint(QPainter::Antialiasing);
         renderer.render(&painter);
         painter.end();
-        const QString folder = QString::fromLocal8Bit(argv[2]) + QString::asprintf("/%dx%d/apps", size, size);
+        const QString folder =
+            QString::fromLocal8Bit(argv[2]) + QString::asprintf("/%dx%d/apps", size, size);
         QDir().mkpath(folder);
         if (!image.save(folder + "/ambrin.png")) {
             std::fprintf(stderr, "ambrin_icons: cannot write %s\n", qPrintable(folder));

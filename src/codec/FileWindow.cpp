@@ -31,10 +31,12 @@ bool FileWindow::open(const std::string& path, bool forWriting) {
     return true;
 }
 
-std::size_t FileWindow::readFully(std::uint64_t offset, unsigned char* out, std::size_t count) const {
+std::size_t FileWindow::readFully(std::uint64_t offset, unsigned char* out,
+                                  std::size_t count) const {
     std::size_t got = 0;
     while (got < count) {
-        const ssize_t n = ::pread(m_fd.get(), out + got, count - got, static_cast<off_t>(offset + got));
+        const ssize_t n =
+            ::pread(m_fd.get(), out + got, count - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -52,7 +54,8 @@ const unsigned char* FileWindow::at(std::uint64_t offset, std::size_t count) {
     }
     if (offset < m_start || offset - m_start + count > m_window.size()) {
         m_start = offset;
-        m_window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(m_windowSize, m_size - offset)));
+        m_window.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(m_windowSize, m_size - offset)));
         m_window.resize(readFully(offset, m_window.data(), m_window.size()));
         if (count > m_window.size()) {
             return nullptr;

@@ -14,7 +14,7 @@ namespace ambrin {
 // size the file had when it was opened, so sizes taken from the file cannot lead past its end;
 // a file that shrank meanwhile reads short and the request fails. One thread at a time.
 class FileWindow {
-public:
+  public:
     explicit FileWindow(std::size_t windowSize) : m_windowSize(windowSize) {}
 
     // Opens `path` for reading, and also for writing when `forWriting` and permitted. False
@@ -34,7 +34,7 @@ public:
     // After the file was changed through fd(): forget the window and take the new size.
     void changed(std::uint64_t newSize);
 
-private:
+  private:
     std::size_t readFully(std::uint64_t offset, unsigned char* out, std::size_t count) const;
 
     std::size_t m_windowSize;

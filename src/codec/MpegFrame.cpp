@@ -28,8 +28,8 @@ std::optional<MpegFrame> parseMpegFrameHeader(const unsigned char* b) {
     const int rateIndex = (b[2] >> 2) & 3;
     const int padding = (b[2] >> 1) & 1;
     const int emphasis = b[3] & 3;
-    if (version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 || rateIndex == 3 ||
-        emphasis == 2) {
+    if (version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 ||
+        rateIndex == 3 || emphasis == 2) {
         return std::nullopt;
     }
     MpegFrame frame;
@@ -38,7 +38,8 @@ std::optional<MpegFrame> parseMpegFrameHeader(const unsigned char* b) {
     frame.sampleRate = kSampleRates[version][rateIndex];
     const bool mpeg1 = version == 3;
     const int table = mpeg1 ? frame.layer - 1 : (frame.layer == 1 ? 3 : 4);
-    const std::uint32_t bitRate = static_cast<std::uint32_t>(kBitRates[table][bitRateIndex - 1]) * 1000;
+    const std::uint32_t bitRate =
+        static_cast<std::uint32_t>(kBitRates[table][bitRateIndex - 1]) * 1000;
     const auto rate = static_cast<std::uint32_t>(frame.sampleRate);
     const auto pad = static_cast<std::uint32_t>(padding);
     if (frame.layer == 1) {
@@ -59,8 +60,8 @@ std::optional<std::uint64_t> id3v2TagLength(const unsigned char* h) {
         ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0) {
         return std::nullopt;
     }
-    const std::uint64_t size =
-        (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) | (std::uint64_t{h[8]} << 7) | h[9];
+    const std::uint64_t size = (std::uint64_t{h[6]} << 21) | (std::uint64_t{h[7]} << 14) |
+                               (std::uint64_t{h[8]} << 7) | h[9];
     const bool footer = (h[5] & 0x10) != 0;
     return kId3v2HeaderSize + size + (footer ? kId3v2HeaderSize : 0);
 }

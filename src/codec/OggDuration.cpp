@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/StdioFile.h"
 #include "codec/StdioVorbisFile.h"
+#include "platform/StdioFile.h"
 
 namespace ambrin {
 

@@ -74,7 +74,9 @@ class RecordingFile {
     std::uint64_t size() const { return m_file.size(); }
 
     // The `count` bytes at `offset`, or null when they are not all in the file.
-    const unsigned char* at(std::uint64_t offset, std::size_t count) { return m_file.at(offset, count); }
+    const unsigned char* at(std::uint64_t offset, std::size_t count) {
+        return m_file.at(offset, count);
+    }
 
     // Cuts, patches and syncs. Nothing is written unless the whole plan lies within the file.
     bool apply(const RepairPlan& plan) {
@@ -86,7 +88,8 @@ class RecordingFile {
                 return false;
             }
         }
-        if (plan.keep < m_file.size() && ::ftruncate(m_file.fd(), static_cast<off_t>(plan.keep)) != 0) {
+        if (plan.keep < m_file.size() &&
+            ::ftruncate(m_file.fd(), static_cast<off_t>(plan.keep)) != 0) {
             return false;
         }
         m_file.changed(plan.keep);

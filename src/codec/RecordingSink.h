@@ -14,7 +14,7 @@ namespace ambrin {
 // window or a lock held by the user interface. close() and the destructor run on the event
 // thread once the recorder no longer calls write().
 class RecordingSink {
-public:
+  public:
     virtual ~RecordingSink() = default;
     // Appends the bytes; false when they could not be written.
     virtual bool write(const std::int16_t* samples, std::size_t byteCount) = 0;

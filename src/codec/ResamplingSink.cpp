@@ -9,7 +9,10 @@ namespace ambrin {
 
 ResamplingSink::ResamplingSink(std::unique_ptr<RecordingSink> inner, std::uint32_t inputRate,
                                std::uint32_t outputRate, int bitsPerSample)
-    : m_inner(std::move(inner)), m_inputRate(inputRate), m_outputRate(outputRate), m_bits(bitsPerSample) {
+    : m_inner(std::move(inner)),
+      m_inputRate(inputRate),
+      m_outputRate(outputRate),
+      m_bits(bitsPerSample) {
     if (resampling()) {
         int error = 0;
         // Speech on a telephone line: the fastest band-limited converter is clean enough.
@@ -86,7 +89,8 @@ bool ResamplingSink::write(const std::int16_t* samples, std::size_t byteCount) {
     m_input.resize(count);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(samples);
     for (std::size_t i = 0; i < count; ++i) {
-        const auto word = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+        const auto word = static_cast<std::int16_t>(
+            static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
         m_input[i] = static_cast<float>(word) / 32768.0f;
     }
     return process(m_input.data(), count, false);

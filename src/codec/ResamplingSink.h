@@ -17,7 +17,7 @@ namespace ambrin {
 //
 // Same threads as the sink it wraps: write() on the capture thread, close() on the event thread.
 class ResamplingSink final : public RecordingSink {
-public:
+  public:
     ResamplingSink(std::unique_ptr<RecordingSink> inner, std::uint32_t inputRate,
                    std::uint32_t outputRate, int bitsPerSample);
     ~ResamplingSink() override;
@@ -31,7 +31,7 @@ public:
     // Hands the converter's tail to the inner sink, then closes it. A second close does nothing.
     void close() override;
 
-private:
+  private:
     bool resampling() const { return m_inputRate != m_outputRate; }
     bool process(const float* input, std::size_t frames, bool last);
     bool emit(const float* samples, std::size_t count);

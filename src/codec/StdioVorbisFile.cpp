@@ -15,7 +15,9 @@ int seekSource(void* source, ogg_int64_t offset, int whence) {
     return ::fseeko(static_cast<std::FILE*>(source), static_cast<off_t>(offset), whence);
 }
 
-long tellSource(void* source) { return static_cast<long>(::ftello(static_cast<std::FILE*>(source))); }
+long tellSource(void* source) {
+    return static_cast<long>(::ftello(static_cast<std::FILE*>(source)));
+}
 
 }  // namespace
 

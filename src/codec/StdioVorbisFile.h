@@ -10,7 +10,7 @@ namespace ambrin {
 // A Vorbis decoder (libvorbisfile) reading a stdio stream, cleared when it goes. The caller
 // keeps owning the stream, opened or not, and it must outlive the decoder.
 class StdioVorbisFile {
-public:
+  public:
     StdioVorbisFile() = default;
     ~StdioVorbisFile();
     StdioVorbisFile(const StdioVorbisFile&) = delete;
@@ -21,7 +21,7 @@ public:
     bool isOpen() const { return m_open; }
     OggVorbis_File* get() { return &m_file; }
 
-private:
+  private:
     OggVorbis_File m_file{};
     bool m_open = false;
 };

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "codec/ByteOrder.h"
-#include "platform/StdioFile.h"
 #include "codec/StdioVorbisFile.h"
+#include "platform/StdioFile.h"
 
 namespace ambrin {
 

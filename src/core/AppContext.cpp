@@ -1,7 +1,7 @@
 #include "core/AppContext.h"
 
-#include "platform/TextHelpers.h"
 #include "core/CallRecord.h"
+#include "platform/TextHelpers.h"
 
 namespace ambrin {
 

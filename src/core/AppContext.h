@@ -17,11 +17,11 @@ class EventSink;
 // start-up before any other thread runs and stay fixed until shutdown; the texts are
 // read and written from several threads under the context's own lock.
 class AppContext {
-public:
-    SettingsStore* settings = nullptr;      // owned by the start-up code
-    ObjectRegistry* registry = nullptr;     // lives in the controller
-    EventSink* events = nullptr;            // where engine parts post; set by the controller
-    std::string programFolder;              // ends in '/'
+  public:
+    SettingsStore* settings = nullptr;        // owned by the start-up code
+    ObjectRegistry* registry = nullptr;       // lives in the controller
+    EventSink* events = nullptr;              // where engine parts post; set by the controller
+    std::string programFolder;                // ends in '/'
     CallContentList* callContents = nullptr;  // the stock call contents, owned by start-up
 
     // Full path of the recording last made or last chosen for playback; empty at start.
@@ -33,7 +33,9 @@ public:
     // then changes either holds this lock for the whole step.
     //   PendingInformation: information confirmed while the call was still recorded, or null.
     //   LastRecordKey: key of the last recording stored without information, or empty.
-    std::unique_lock<std::mutex> lockInformation() const { return std::unique_lock(m_informationMutex); }
+    std::unique_lock<std::mutex> lockInformation() const {
+        return std::unique_lock(m_informationMutex);
+    }
     // Under lockInformation() only.
     std::unique_ptr<CallRecord>& pendingInformation() { return m_pendingInformation; }
     std::string& lastRecordKeyLocked() { return m_lastRecordKey; }
@@ -47,7 +49,7 @@ public:
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_currentFile
     std::string m_currentFile;
     mutable std::mutex m_informationMutex;  // guards the information slots

@@ -16,15 +16,15 @@ struct CallRecord {
     static constexpr size_t kShortCapacity = 260;
     static constexpr size_t kLongCapacity = 520;
 
-    std::string name;       // the other party's name (260)
-    std::string cid;        // the other party's phone number (260)
-    std::string organize;   // organization (260)
-    std::string address;    // (260)
-    std::string contents;   // free notes, may hold line breaks (520)
-    std::string fileName;   // full path of the recording (260)
-    std::string etc1;       // (520)
-    std::string etc2;       // (520)
-    int totalTime = 0;      // seconds
+    std::string name;      // the other party's name (260)
+    std::string cid;       // the other party's phone number (260)
+    std::string organize;  // organization (260)
+    std::string address;   // (260)
+    std::string contents;  // free notes, may hold line breaks (520)
+    std::string fileName;  // full path of the recording (260)
+    std::string etc1;      // (520)
+    std::string etc2;      // (520)
+    int totalTime = 0;     // seconds
     int callType = kCallUnknown;
 };
 

@@ -8,39 +8,72 @@ namespace {
 
 const char* nameOf(EventCode code) {
     switch (code) {
-        case EventCode::Stop: return "stop";
-        case EventCode::Play: return "play";
-        case EventCode::Pause: return "pause";
-        case EventCode::Record: return "record";
-        case EventCode::QuitAsk: return "quit-asked";
-        case EventCode::Quit: return "quit";
-        case EventCode::Help: return "help";
-        case EventCode::CloseWindows: return "close-windows";
-        case EventCode::Seek: return "seek";
-        case EventCode::OpenWindow: return "open-window";
-        case EventCode::VolumeWizard: return "volume-wizard";
-        case EventCode::Acknowledge: return "acknowledge";
-        case EventCode::EndOfPlayback: return "end-of-playback";
-        case EventCode::FileOpened: return "file-opened";
-        case EventCode::Time: return "time";
-        case EventCode::StateIdle: return "idle";
-        case EventCode::StatePaused: return "paused";
-        case EventCode::StatePlaying: return "playing";
-        case EventCode::StateRecording: return "recording";
-        case EventCode::WarningText: return "warning";
-        case EventCode::InfoText: return "info";
-        case EventCode::PlaybackVolume: return "playback-volume";
-        case EventCode::RecordVolume: return "record-volume";
-        case EventCode::SettingsChanged: return "settings-changed";
-        case EventCode::RecordingSaved: return "recording-saved";
-        case EventCode::PlaybackError: return "playback-error";
-        case EventCode::TimeScale: return "time-scale";
-        case EventCode::RecordingFailed: return "recording-failed";
-        case EventCode::CaptureLost: return "capture-lost";
-        case EventCode::CaptureBack: return "capture-back";
-        case EventCode::DiskLow: return "disk-low";
-        case EventCode::StoreUnsaved: return "store-unsaved";
-        default: return "event";
+        case EventCode::Stop:
+            return "stop";
+        case EventCode::Play:
+            return "play";
+        case EventCode::Pause:
+            return "pause";
+        case EventCode::Record:
+            return "record";
+        case EventCode::QuitAsk:
+            return "quit-asked";
+        case EventCode::Quit:
+            return "quit";
+        case EventCode::Help:
+            return "help";
+        case EventCode::CloseWindows:
+            return "close-windows";
+        case EventCode::Seek:
+            return "seek";
+        case EventCode::OpenWindow:
+            return "open-window";
+        case EventCode::VolumeWizard:
+            return "volume-wizard";
+        case EventCode::Acknowledge:
+            return "acknowledge";
+        case EventCode::EndOfPlayback:
+            return "end-of-playback";
+        case EventCode::FileOpened:
+            return "file-opened";
+        case EventCode::Time:
+            return "time";
+        case EventCode::StateIdle:
+            return "idle";
+        case EventCode::StatePaused:
+            return "paused";
+        case EventCode::StatePlaying:
+            return "playing";
+        case EventCode::StateRecording:
+            return "recording";
+        case EventCode::WarningText:
+            return "warning";
+        case EventCode::InfoText:
+            return "info";
+        case EventCode::PlaybackVolume:
+            return "playback-volume";
+        case EventCode::RecordVolume:
+            return "record-volume";
+        case EventCode::SettingsChanged:
+            return "settings-changed";
+        case EventCode::RecordingSaved:
+            return "recording-saved";
+        case EventCode::PlaybackError:
+            return "playback-error";
+        case EventCode::TimeScale:
+            return "time-scale";
+        case EventCode::RecordingFailed:
+            return "recording-failed";
+        case EventCode::CaptureLost:
+            return "capture-lost";
+        case EventCode::CaptureBack:
+            return "capture-back";
+        case EventCode::DiskLow:
+            return "disk-low";
+        case EventCode::StoreUnsaved:
+            return "store-unsaved";
+        default:
+            return "event";
     }
 }
 
@@ -56,7 +89,8 @@ std::string EngineEvent::describe() const {
 
 std::string TimeEvent::describe() const {
     char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%d time %d:%d:%d", number(code()), hours, minutes, seconds);
+    std::snprintf(buffer, sizeof buffer, "%d time %d:%d:%d", number(code()), hours, minutes,
+                  seconds);
     std::string line = buffer;
     if (totalSeconds > 0) {
         std::snprintf(buffer, sizeof buffer, " of %.1f", totalSeconds);
@@ -65,7 +99,9 @@ std::string TimeEvent::describe() const {
     return line;
 }
 
-std::string TextEvent::describe() const { return EngineEvent::describe() + " " + text; }
+std::string TextEvent::describe() const {
+    return EngineEvent::describe() + " " + text;
+}
 
 std::string EventListEvent::describe() const {
     std::string line = EngineEvent::describe();

@@ -15,30 +15,30 @@ enum class EventCode : int {
     Play = 2,
     Pause = 3,
     Record = 5,
-    QuitAsk = 6,         // quit after the exit question
-    Quit = 7,            // quit without a question
-    Help = 8,            // open the manual
-    CloseWindows = 9,    // broadcast at quit
-    Seek = 10,           // parameter: position
+    QuitAsk = 6,       // quit after the exit question
+    Quit = 7,          // quit without a question
+    Help = 8,          // open the manual
+    CloseWindows = 9,  // broadcast at quit
+    Seek = 10,         // parameter: position
     GetPlaybackVolume = 11,
     SetPlaybackVolume = 12,  // parameter: percent
     GetRecordVolume = 13,
-    SetRecordVolume = 14,    // parameter: percent
+    SetRecordVolume = 14,  // parameter: percent
     Nothing = 15,
-    OpenWindow = 16,     // parameter: 0 record list, 2 options
+    OpenWindow = 16,  // parameter: 0 record list, 2 options
     VolumeWizard = 17,
-    Acknowledge = 20,    // windows answer the quit broadcast with it
+    Acknowledge = 20,  // windows answer the quit broadcast with it
     EndOfPlayback = 21,
-    FileOpened = 22,     // a list of events
-    Time = 23,           // hours, minutes, seconds (and total length)
+    FileOpened = 22,  // a list of events
+    Time = 23,        // hours, minutes, seconds (and total length)
     StateIdle = 24,
     StatePaused = 25,
     StatePlaying = 26,
     StateRecording = 27,
-    WarningText = 28,    // a text
-    InfoText = 29,       // a text
-    PlaybackVolume = 30, // parameter: percent
-    RecordVolume = 31,   // parameter: percent
+    WarningText = 28,     // a text
+    InfoText = 29,        // a text
+    PlaybackVolume = 30,  // parameter: percent
+    RecordVolume = 31,    // parameter: percent
     SettingsChanged = 32,
     RecordingSaved = 33,
     PlaybackError = 34,
@@ -51,13 +51,16 @@ enum class EventCode : int {
     StoreUnsaved = 40,     // try the unsaved-call journal again (once a minute)
 };
 
-inline constexpr int number(EventCode code) { return static_cast<int>(code); }
+inline constexpr int number(EventCode code) {
+    return static_cast<int>(code);
+}
 
 // One request or notice. Whoever posts an event gives up ownership; the event thread
 // deletes it after handling.
 class EngineEvent {
-public:
-    explicit EngineEvent(EventCode code, std::int32_t parameter = 0) : m_code(code), m_parameter(parameter) {}
+  public:
+    explicit EngineEvent(EventCode code, std::int32_t parameter = 0)
+        : m_code(code), m_parameter(parameter) {}
     virtual ~EngineEvent() = default;
 
     EventCode code() const { return m_code; }
@@ -66,14 +69,14 @@ public:
     // One line for logs and the headless console, e.g. "27 recording" or "23 00:01:05".
     virtual std::string describe() const;
 
-private:
+  private:
     EventCode m_code;
     std::int32_t m_parameter;
 };
 
 // Elapsed time (event 23), with the total length for playback (negative when unknown).
 class TimeEvent : public EngineEvent {
-public:
+  public:
     TimeEvent(int h, int m, int s, double total = -1.0)
         : EngineEvent(EventCode::Time), hours(h), minutes(m), seconds(s), totalSeconds(total) {}
     std::string describe() const override;
@@ -86,7 +89,7 @@ public:
 
 // An event carrying a text (28 warning, 29 info, or a file path).
 class TextEvent : public EngineEvent {
-public:
+  public:
     TextEvent(EventCode code, std::string value) : EngineEvent(code), text(std::move(value)) {}
     std::string describe() const override;
 
@@ -95,7 +98,7 @@ public:
 
 // An event carrying further events (22: the file-opened notice and what goes with it).
 class EventListEvent : public EngineEvent {
-public:
+  public:
     explicit EventListEvent(EventCode code) : EngineEvent(code) {}
     std::string describe() const override;
 
@@ -105,7 +108,7 @@ public:
 // Notice 22: a file was opened for playback; `events` holds what goes with it (for the
 // streaming path, its stream-information notice).
 class FileOpenedEvent : public EventListEvent {
-public:
+  public:
     FileOpenedEvent(double length, std::string file)
         : EventListEvent(EventCode::FileOpened), lengthSeconds(length), path(std::move(file)) {}
     std::string describe() const override;
@@ -117,7 +120,7 @@ public:
 // Whoever can take events (the engine controller). Engine parts are handed one through the
 // AppContext and post to it; none of them knows the controller.
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     // Takes the event (a null event is allowed and handled as nothing). Returns 0, or 19
     // when the queue does not exist.

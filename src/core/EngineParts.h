@@ -16,7 +16,7 @@ class EngineEvent;
 
 // The window that shows the engine's state. Created and started by the controller.
 class MainWindowInterface {
-public:
+  public:
     virtual ~MainWindowInterface() = default;
     // Creates the window; it registers itself as "MainWindow" once it exists.
     virtual bool start() = 0;
@@ -36,14 +36,14 @@ public:
 
 // What the main window registers as "MainWindow".
 class MainWindowObject : public RegisteredObject {
-public:
+  public:
     explicit MainWindowObject(MainWindowInterface* mainWindow) : window(mainWindow) {}
     MainWindowInterface* const window;
 };
 
 // The notification-area window.
 class TrayWindowInterface {
-public:
+  public:
     virtual ~TrayWindowInterface() = default;
     virtual bool start() = 0;
     // A broadcast; same rules as the main window's.
@@ -66,7 +66,7 @@ enum class CaptureError : int {
 
 // The recorder: keeps the input open from start-up to quit, and writes recordings.
 class RecorderInterface {
-public:
+  public:
     virtual ~RecorderInterface() = default;
     // Opens the input. False with lastError() set when it cannot.
     virtual bool initialize(InputLine line) = 0;
@@ -86,7 +86,7 @@ using Tenths = std::chrono::duration<std::int64_t, std::deci>;
 
 // The player of one file; exists only while a file is open for playback.
 class PlayerInterface {
-public:
+  public:
     virtual ~PlayerInterface() = default;
     virtual bool open(const std::string& path) = 0;
     virtual void play() = 0;
@@ -100,7 +100,7 @@ public:
 
 // Playback and recording volumes in percent; -1 when there is no control.
 class MixerInterface {
-public:
+  public:
     virtual ~MixerInterface() = default;
     virtual int playbackVolume() = 0;
     virtual void setPlaybackVolume(int percent) = 0;
@@ -110,7 +110,7 @@ public:
 
 // The recording-information window that asks who called.
 class InfoWindowInterface {
-public:
+  public:
     virtual ~InfoWindowInterface() = default;
     virtual void open() = 0;
     virtual bool isOpen() const = 0;

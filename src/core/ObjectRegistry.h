@@ -10,14 +10,14 @@ namespace ambrin {
 
 // Anything that can be registered by name.
 class RegisteredObject {
-public:
+  public:
     virtual ~RegisteredObject() = default;
 };
 
 // Name-to-object map shared by all threads ("MainWindow", "pcm_volume"). Names compare
 // exactly. Objects are shared, so a looked-up object stays valid while the caller uses it.
 class ObjectRegistry {
-public:
+  public:
     // Registers or replaces. Returns 0.
     int registerObject(std::string name, std::shared_ptr<RegisteredObject> object);
     // Returns 0 when it was registered, 1 otherwise.
@@ -34,7 +34,7 @@ public:
         return std::dynamic_pointer_cast<T>(object);
     }
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_objects
     std::map<std::string, std::shared_ptr<RegisteredObject>, std::less<>> m_objects;
 };

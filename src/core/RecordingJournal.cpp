@@ -19,9 +19,10 @@ constexpr const char* kJournalName = "Ambrin.od2.recording";
 }  // namespace
 
 std::string recordingJournalPath(const AppContext& context) {
-    std::string folder = context.settings != nullptr
-                             ? context.settings->stringOr(setting::kInstallPath, context.programFolder)
-                             : context.programFolder;
+    std::string folder =
+        context.settings != nullptr
+            ? context.settings->stringOr(setting::kInstallPath, context.programFolder)
+            : context.programFolder;
     if (!folder.empty() && folder.back() != '/') {
         folder += '/';
     }
@@ -36,8 +37,9 @@ bool writeRecordingJournal(const AppContext& context, const JournaledRecording& 
     if (fd < 0) {
         return false;
     }
-    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
-                         ::fsync(fd) == 0;
+    const bool written =
+        ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
+        ::fsync(fd) == 0;
     ::close(fd);
     if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
@@ -46,7 +48,9 @@ bool writeRecordingJournal(const AppContext& context, const JournaledRecording& 
     return true;
 }
 
-void clearRecordingJournal(const AppContext& context) { ::unlink(recordingJournalPath(context).c_str()); }
+void clearRecordingJournal(const AppContext& context) {
+    ::unlink(recordingJournalPath(context).c_str());
+}
 
 std::optional<JournaledRecording> readRecordingJournal(const AppContext& context) {
     std::ifstream in(recordingJournalPath(context));

@@ -51,17 +51,17 @@ struct SettingRange {
 
 inline constexpr SettingRange kSettingRanges[] = {
     {kTimeMode, 0, 1, 0, 1},
-    {kRecordFormat, 0, 2, 1, 1},             // OGG, MP3, WAVE
-    {kRecordMode, 0, 1, 0, 0},               // automatic, manual
-    {kTimeOfCallEnd, 0, 3600, 8, 3600},      // seconds of silence; 0 ends calls by Stop only
-    {kMinimumRecordTime, -1, 3600, -1, 3600}, // seconds; negative keeps even unreadable files
-    {kInputSignalMode, 0, 1, 0, 0},          // microphone, line input
-    {kStartSoundValue, 2, 100, 2, 100},      // levels
+    {kRecordFormat, 0, 2, 1, 1},               // OGG, MP3, WAVE
+    {kRecordMode, 0, 1, 0, 0},                 // automatic, manual
+    {kTimeOfCallEnd, 0, 3600, 8, 3600},        // seconds of silence; 0 ends calls by Stop only
+    {kMinimumRecordTime, -1, 3600, -1, 3600},  // seconds; negative keeps even unreadable files
+    {kInputSignalMode, 0, 1, 0, 0},            // microphone, line input
+    {kStartSoundValue, 2, 100, 2, 100},        // levels
     {kEndSoundValue, 1, 99, 1, 99},
-    {kAutoBackupIndex, 0, 4, 0, 4},          // never, every 1 to 4 weeks
-    {kOutputFormat, 0, 13, 1, 1},            // rows of the sample-format table
-    {kAudioQuality, 0, 15, 1, 1},            // rows of the MP3 bit-rate table
-    {kPreRecordTime, 0, 30000, 0, 30000},    // milliseconds
+    {kAutoBackupIndex, 0, 4, 0, 4},        // never, every 1 to 4 weeks
+    {kOutputFormat, 0, 13, 1, 1},          // rows of the sample-format table
+    {kAudioQuality, 0, 15, 1, 1},          // rows of the MP3 bit-rate table
+    {kPreRecordTime, 0, 30000, 0, 30000},  // milliseconds
 };
 
 }  // namespace ambrin::setting

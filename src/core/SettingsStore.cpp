@@ -52,9 +52,12 @@ constexpr std::array kTable = {
 
 int toCode(RegResult result) {
     switch (result) {
-        case RegResult::Ok: return kSettingsOk;
-        case RegResult::NotFound: return kSettingsNotFound;
-        case RegResult::Error: return kSettingsError;
+        case RegResult::Ok:
+            return kSettingsOk;
+        case RegResult::NotFound:
+            return kSettingsNotFound;
+        case RegResult::Error:
+            return kSettingsError;
     }
     return kSettingsError;
 }
@@ -68,7 +71,9 @@ const setting::SettingRange* rangeOf(std::string_view name) {
     return nullptr;
 }
 
-std::string productKeyPath() { return std::string(kCompanyKey) + "\\" + kProductKey; }
+std::string productKeyPath() {
+    return std::string(kCompanyKey) + "\\" + kProductKey;
+}
 
 }  // namespace
 
@@ -83,7 +88,9 @@ SettingsStore::SettingsStore(std::string programFolder)
     setDefaults();
 }
 
-std::span<const SettingDefinition> SettingsStore::table() { return kTable; }
+std::span<const SettingDefinition> SettingsStore::table() {
+    return kTable;
+}
 
 void SettingsStore::repairInstallation() {
     // Only a copy that runs from a real installation may move "InstallPath"; a program
@@ -152,8 +159,10 @@ int SettingsStore::writeDefault(const SettingDefinition& definition) {
                     return writeString(definition.name, definition.text);
             }
             return kSettingsError;
-        case SettingType::Bool: return writeBool(definition.name, definition.number != 0);
-        case SettingType::Int: return writeInt(definition.name, definition.number);
+        case SettingType::Bool:
+            return writeBool(definition.name, definition.number != 0);
+        case SettingType::Int:
+            return writeInt(definition.name, definition.number);
     }
     return kSettingsError;
 }
@@ -253,8 +262,8 @@ std::vector<SettingCorrection> SettingsStore::corrections() const {
     for (const setting::SettingRange& range : setting::kSettingRanges) {
         int stored = 0;
         int used = 0;
-        if (readStoredInt(range.name, stored) == kSettingsOk && readInt(range.name, used) == kSettingsOk &&
-            stored != used) {
+        if (readStoredInt(range.name, stored) == kSettingsOk &&
+            readInt(range.name, used) == kSettingsOk && stored != used) {
             found.push_back({range.name, stored, used});
         }
     }

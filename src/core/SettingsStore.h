@@ -30,10 +30,10 @@ enum class SettingType { String, Bool, Int };
 
 // How a setting's default is made when the default pass writes it.
 enum class DefaultKind {
-    Fixed,           // text or number below
-    ProgramFolder,   // the program folder
-    InProgramFolder, // the program folder followed by the text below
-    StringId,        // string `number` of the string table in the thread's language
+    Fixed,            // text or number below
+    ProgramFolder,    // the program folder
+    InProgramFolder,  // the program folder followed by the text below
+    StringId,         // string `number` of the string table in the thread's language
 };
 
 struct SettingDefinition {
@@ -55,7 +55,7 @@ struct SettingCorrection {
 };
 
 class SettingsStore {
-public:
+  public:
     // Opens the product key, repairs "InstallPath" when this program runs from a folder that
     // holds the program file, and writes every missing default. `programFolder` ends in '/'.
     explicit SettingsStore(std::string programFolder);
@@ -96,7 +96,7 @@ public:
     bool boolOr(std::string_view name, bool fallback) const;
     int intOr(std::string_view name, int fallback) const;
 
-private:
+  private:
     void repairInstallation();
     // The value as stored, without its range applied.
     int readStoredInt(std::string_view name, int& out) const;

@@ -26,9 +26,13 @@ std::string quoteForExec(const std::string& path) {
 
 }  // namespace
 
-std::string AutoStart::entryPath() { return userConfigFolder() + "/autostart/ambrin.desktop"; }
+std::string AutoStart::entryPath() {
+    return userConfigFolder() + "/autostart/ambrin.desktop";
+}
 
-bool AutoStart::isEnabled() { return fileExists(entryPath()); }
+bool AutoStart::isEnabled() {
+    return fileExists(entryPath());
+}
 
 bool AutoStart::setEnabled(bool enabled, const std::string& programPath) {
     const std::string folder = userConfigFolder() + "/autostart";

@@ -7,7 +7,7 @@ namespace ambrin {
 // Starting the program with the desktop session, through the XDG autostart entry
 // $XDG_CONFIG_HOME/autostart/ambrin.desktop.
 class AutoStart {
-public:
+  public:
     // True when the entry exists.
     static bool isEnabled();
 

@@ -22,17 +22,17 @@ SystemTime fromTm(const std::tm& tm, long nanoseconds) {
 }  // namespace
 
 SystemTime localTime() {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    std::tm tm {};
+    std::tm tm{};
     ::localtime_r(&now.tv_sec, &tm);
     return fromTm(tm, now.tv_nsec);
 }
 
 SystemTime utcTime() {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    std::tm tm {};
+    std::tm tm{};
     ::gmtime_r(&now.tv_sec, &tm);
     return fromTm(tm, now.tv_nsec);
 }

@@ -47,7 +47,9 @@ std::string programFolder() {
     return file.substr(0, slash + 1);
 }
 
-std::string temporaryPlaybackFile() { return programFolder() + "__temp__.wav"; }
+std::string temporaryPlaybackFile() {
+    return programFolder() + "__temp__.wav";
+}
 
 std::string userConfigFolder() {
     return withoutTrailingSlash(envOr("XDG_CONFIG_HOME", envOr("HOME", "/tmp") + "/.config"));
@@ -58,7 +60,9 @@ std::string runtimeFolder() {
         envOr("XDG_RUNTIME_DIR", "/tmp/ambrin-" + std::to_string(::getuid())));
 }
 
-std::string tempFolder() { return withoutTrailingSlash(envOr("TMPDIR", "/tmp")); }
+std::string tempFolder() {
+    return withoutTrailingSlash(envOr("TMPDIR", "/tmp"));
+}
 
 bool makeFolders(const std::string& path, unsigned mode) {
     if (path.empty()) {

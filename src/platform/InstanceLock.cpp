@@ -8,9 +8,13 @@
 
 namespace ambrin {
 
-InstanceLock::~InstanceLock() { release(); }
+InstanceLock::~InstanceLock() {
+    release();
+}
 
-std::string InstanceLock::path() { return WindowEndpoint::folder() + "/instance.lock"; }
+std::string InstanceLock::path() {
+    return WindowEndpoint::folder() + "/instance.lock";
+}
 
 bool InstanceLock::tryAcquire() {
     if (m_fd >= 0) {

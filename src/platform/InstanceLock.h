@@ -8,7 +8,7 @@ namespace ambrin {
 // flock on $XDG_RUNTIME_DIR/ambrin/instance.lock. The lock goes with the process, so a
 // crashed instance never blocks the next start.
 class InstanceLock {
-public:
+  public:
     InstanceLock() = default;
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
@@ -21,7 +21,7 @@ public:
 
     static std::string path();
 
-private:
+  private:
     int m_fd = -1;
 };
 

@@ -59,7 +59,9 @@ struct MediaGraph::Impl {
     }
 };
 
-MediaGraph::MediaGraph() : m_impl(std::make_unique<Impl>()) { initializeOnce(); }
+MediaGraph::MediaGraph() : m_impl(std::make_unique<Impl>()) {
+    initializeOnce();
+}
 
 MediaGraph::~MediaGraph() = default;
 
@@ -114,12 +116,13 @@ bool MediaGraph::open(const std::string& path) {
 }
 
 bool MediaGraph::run() {
-    return m_impl->playbin &&
-           gst_element_set_state(m_impl->playbin.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+    return m_impl->playbin && gst_element_set_state(m_impl->playbin.get(), GST_STATE_PLAYING) !=
+                                  GST_STATE_CHANGE_FAILURE;
 }
 
 bool MediaGraph::pause() {
-    return m_impl->playbin && m_impl->settle(gst_element_set_state(m_impl->playbin.get(), GST_STATE_PAUSED));
+    return m_impl->playbin &&
+           m_impl->settle(gst_element_set_state(m_impl->playbin.get(), GST_STATE_PAUSED));
 }
 
 bool MediaGraph::stop() {
@@ -135,16 +138,18 @@ bool MediaGraph::seek(double seconds) {
         return false;
     }
     const auto target = static_cast<gint64>((seconds < 0 ? 0 : seconds) * GST_SECOND);
-    const bool ok = gst_element_seek_simple(m_impl->playbin.get(), GST_FORMAT_TIME,
-                                            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                            target) != 0;
+    const bool ok =
+        gst_element_seek_simple(
+            m_impl->playbin.get(), GST_FORMAT_TIME,
+            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), target) != 0;
     gst_element_get_state(m_impl->playbin.get(), nullptr, nullptr, kStateTimeout);
     return ok;
 }
 
 double MediaGraph::duration() const {
     gint64 nanoseconds = -1;
-    if (!m_impl->playbin || !gst_element_query_duration(m_impl->playbin.get(), GST_FORMAT_TIME, &nanoseconds)) {
+    if (!m_impl->playbin ||
+        !gst_element_query_duration(m_impl->playbin.get(), GST_FORMAT_TIME, &nanoseconds)) {
         return -1.0;
     }
     return static_cast<double>(nanoseconds) / GST_SECOND;
@@ -152,7 +157,8 @@ double MediaGraph::duration() const {
 
 double MediaGraph::position() const {
     gint64 nanoseconds = -1;
-    if (!m_impl->playbin || !gst_element_query_position(m_impl->playbin.get(), GST_FORMAT_TIME, &nanoseconds)) {
+    if (!m_impl->playbin ||
+        !gst_element_query_position(m_impl->playbin.get(), GST_FORMAT_TIME, &nanoseconds)) {
         return -1.0;
     }
     return static_cast<double>(nanoseconds) / GST_SECOND;
@@ -168,7 +174,8 @@ MediaGraph::Event MediaGraph::waitEvent(std::chrono::milliseconds timeout) {
     if (message == nullptr) {
         return Event::None;
     }
-    const Event event = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS ? Event::EndOfStream : Event::Error;
+    const Event event =
+        GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS ? Event::EndOfStream : Event::Error;
     if (event == Event::Error) {
         m_error = takeError(message);
     }

@@ -12,7 +12,7 @@ namespace ambrin {
 // Control calls come from one thread (the engine's event thread); waitEvent() from the
 // player's monitor thread. GStreamer runs its own streaming threads.
 class MediaGraph {
-public:
+  public:
     enum class Event { None, EndOfStream, Error };
 
     MediaGraph();
@@ -37,7 +37,7 @@ public:
     // Why the graph failed, when it did.
     std::string error() const { return m_error; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     std::string m_error;

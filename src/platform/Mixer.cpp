@@ -54,7 +54,8 @@ struct Mixer::Impl {
             [](pa_context*, const pa_server_info* info, void* data) {
                 auto* r = static_cast<Result*>(data);
                 if (info != nullptr) {
-                    r->source = info->default_source_name != nullptr ? info->default_source_name : "";
+                    r->source =
+                        info->default_source_name != nullptr ? info->default_source_name : "";
                     r->sink = info->default_sink_name != nullptr ? info->default_sink_name : "";
                 }
                 r->connection->signal();
@@ -124,8 +125,8 @@ bool Mixer::connect() {
         m_impl.get());
     pa_operation* operation = pa_context_subscribe(
         connection.context(),
-        static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK |
-                                            PA_SUBSCRIPTION_MASK_SERVER),
+        static_cast<pa_subscription_mask_t>(
+            PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
         nullptr, nullptr);
     if (operation != nullptr) {
         pa_operation_unref(operation);
@@ -162,7 +163,8 @@ std::optional<Mixer::Source> Mixer::defaultSource() {
                     source.description = info->description != nullptr ? info->description : "";
                     for (uint32_t i = 0; i < info->n_ports; ++i) {
                         const pa_source_port_info& port = *info->ports[i];
-                        source.ports.push_back({port.name, port.description != nullptr ? port.description : "",
+                        source.ports.push_back({port.name,
+                                                port.description != nullptr ? port.description : "",
                                                 kindOf(port)});
                     }
                     if (info->active_port != nullptr) {
@@ -211,23 +213,27 @@ std::optional<Mixer::Sink> Mixer::defaultSink() {
     return result.sink;
 }
 
-bool Mixer::change(const std::function<pa_operation*(pa_context*, SuccessCallback, void*)>& request) {
+bool Mixer::change(
+    const std::function<pa_operation*(pa_context*, SuccessCallback, void*)>& request) {
     if (!connect()) {
         return false;
     }
     PulseConnection::Lock lock(m_impl->connection);
     Completion completion{&m_impl->connection};
-    return m_impl->connection.waitFor(request(m_impl->connection.context(), onSuccess, &completion)) &&
+    return m_impl->connection.waitFor(
+               request(m_impl->connection.context(), onSuccess, &completion)) &&
            completion.success;
 }
 
 bool Mixer::setSourcePort(const std::string& source, const std::string& port) {
     return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
-        return pa_context_set_source_port_by_name(context, source.c_str(), port.c_str(), done, data);
+        return pa_context_set_source_port_by_name(context, source.c_str(), port.c_str(), done,
+                                                  data);
     });
 }
 
-bool Mixer::setSourceVolume(const std::string& source, std::uint8_t channels, std::uint32_t volume) {
+bool Mixer::setSourceVolume(const std::string& source, std::uint8_t channels,
+                            std::uint32_t volume) {
     pa_cvolume levels;
     pa_cvolume_set(&levels, channels == 0 ? 1 : channels, volume);
     return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
@@ -237,7 +243,8 @@ bool Mixer::setSourceVolume(const std::string& source, std::uint8_t channels, st
 
 bool Mixer::setSourceMute(const std::string& source, bool muted) {
     return change([&](pa_context* context, pa_context_success_cb_t done, void* data) {
-        return pa_context_set_source_mute_by_name(context, source.c_str(), muted ? 1 : 0, done, data);
+        return pa_context_set_source_mute_by_name(context, source.c_str(), muted ? 1 : 0, done,
+                                                  data);
     });
 }
 

@@ -19,7 +19,7 @@ namespace ambrin {
 // Thread-safe: every operation waits for the server on the library's own thread, under its
 // lock. Change notices arrive on that thread and must not wait for anything.
 class Mixer {
-public:
+  public:
     static constexpr std::uint32_t kFullScale = 0x10000;  // PA_VOLUME_NORM
 
     enum class PortKind { Microphone, Line, Other };
@@ -63,7 +63,7 @@ public:
     // Called on the library's thread when a source, sink or the server's defaults change.
     void onChange(std::function<void()> notice);
 
-private:
+  private:
     // Sends one change to the server and waits for its answer: `request` issues it with the
     // completion callback and its data. True when the server did it.
     using SuccessCallback = void (*)(pa_context*, int, void*);

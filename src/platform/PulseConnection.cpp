@@ -55,13 +55,19 @@ PulseConnection::Lock::Lock(const PulseConnection& connection) : m_loop(connecti
     pa_threaded_mainloop_lock(m_loop);
 }
 
-PulseConnection::Lock::~Lock() { pa_threaded_mainloop_unlock(m_loop); }
+PulseConnection::Lock::~Lock() {
+    pa_threaded_mainloop_unlock(m_loop);
+}
 
 PulseConnection::PulseConnection(std::string clientName) : m_clientName(std::move(clientName)) {}
 
-PulseConnection::~PulseConnection() { close(); }
+PulseConnection::~PulseConnection() {
+    close();
+}
 
-void PulseConnection::wake(void* connection) { static_cast<PulseConnection*>(connection)->signal(); }
+void PulseConnection::wake(void* connection) {
+    static_cast<PulseConnection*>(connection)->signal();
+}
 
 bool PulseConnection::connect(std::chrono::milliseconds timeout, std::string* error) {
     close();
@@ -77,7 +83,8 @@ bool PulseConnection::connect(std::chrono::milliseconds timeout, std::string* er
         return false;
     }
     // Before the loop's thread runs, no lock is needed yet.
-    pa_context_set_state_callback(m_context, [](pa_context*, void* self) { wake(self); }, this);
+    pa_context_set_state_callback(
+        m_context, [](pa_context*, void* self) { wake(self); }, this);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         setError(error, this->error("cannot reach the sound server"));
         close();
@@ -92,7 +99,9 @@ bool PulseConnection::connect(std::chrono::milliseconds timeout, std::string* er
     bool connected = false;
     {
         Lock lock(*this);
-        waitUntil([this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) || ready(); }, timeout);
+        waitUntil(
+            [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) || ready(); },
+            timeout);
         connected = ready();
         if (!connected) {
             setError(error, PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))
@@ -136,13 +145,20 @@ bool PulseConnection::ready() const {
     return m_context != nullptr && pa_context_get_state(m_context) == PA_CONTEXT_READY;
 }
 
-pa_mainloop_api* PulseConnection::api() const { return pa_threaded_mainloop_get_api(m_loop); }
+pa_mainloop_api* PulseConnection::api() const {
+    return pa_threaded_mainloop_get_api(m_loop);
+}
 
-void PulseConnection::wait() const { pa_threaded_mainloop_wait(m_loop); }
+void PulseConnection::wait() const {
+    pa_threaded_mainloop_wait(m_loop);
+}
 
-void PulseConnection::signal() const { pa_threaded_mainloop_signal(m_loop, 0); }
+void PulseConnection::signal() const {
+    pa_threaded_mainloop_signal(m_loop, 0);
+}
 
-bool PulseConnection::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {
+bool PulseConnection::waitUntil(const std::function<bool()>& done,
+                                std::chrono::milliseconds timeout) const {
     if (done()) {
         return true;
     }
@@ -151,7 +167,8 @@ bool PulseConnection::waitUntil(const std::function<bool()>& done, std::chrono::
         const PulseConnection* connection;
         bool passed = false;
     } deadline{this, false};
-    const auto microseconds = std::chrono::duration_cast<std::chrono::microseconds>(timeout).count();
+    const auto microseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(timeout).count();
     pa_time_event* timer = pa_context_rttime_new(
         m_context, pa_rtclock_now() + static_cast<pa_usec_t>(microseconds < 0 ? 0 : microseconds),
         [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* data) {
@@ -198,7 +215,8 @@ void PulseConnection::releaseStream(pa_stream*& stream) {
 }
 
 std::string PulseConnection::error(const char* what) const {
-    return std::string(what) + ": " + pa_strerror(m_context != nullptr ? pa_context_errno(m_context) : PA_ERR_UNKNOWN);
+    return std::string(what) + ": " +
+           pa_strerror(m_context != nullptr ? pa_context_errno(m_context) : PA_ERR_UNKNOWN);
 }
 
 }  // namespace ambrin

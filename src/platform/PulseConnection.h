@@ -21,16 +21,16 @@ namespace ambrin {
 // loop's thread, which holds it already). A connection that failed leaves nothing behind:
 // no loop, no thread, no context.
 class PulseConnection {
-public:
+  public:
     // Holds the loop's lock for its lifetime.
     class Lock {
-    public:
+      public:
         explicit Lock(const PulseConnection& connection);
         ~Lock();
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
 
-    private:
+      private:
         pa_threaded_mainloop* m_loop;
     };
 
@@ -73,7 +73,7 @@ public:
     // pass the connection as the user data.
     static void wake(void* connection);
 
-private:
+  private:
     std::string m_clientName;
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;

@@ -47,11 +47,21 @@ std::string quote(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char hex[8];
@@ -85,14 +95,19 @@ std::optional<std::string> unquote(std::string_view text, size_t& pos) {
             return std::nullopt;
         }
         switch (text[pos]) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'x': {
                 unsigned value = 0;
-                const auto [ptr, ec] =
-                    std::from_chars(text.data() + pos + 1,
-                                    text.data() + std::min(text.size(), pos + 3), value, 16);
+                const auto [ptr, ec] = std::from_chars(
+                    text.data() + pos + 1, text.data() + std::min(text.size(), pos + 3), value, 16);
                 if (ec != std::errc() || ptr != text.data() + pos + 3) {
                     return std::nullopt;
                 }
@@ -100,7 +115,8 @@ std::optional<std::string> unquote(std::string_view text, size_t& pos) {
                 pos += 2;
                 break;
             }
-            default: out += text[pos];
+            default:
+                out += text[pos];
         }
     }
     return std::nullopt;
@@ -229,7 +245,7 @@ bool replaceFile(const std::string& file, const std::vector<Line>& lines) {
 
 // Serialises writers of one key file, across threads and processes.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::string& file)
         : m_fd(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         if (m_fd.get() >= 0) {
@@ -239,7 +255,7 @@ public:
     }
     bool held() const { return m_fd.get() >= 0; }
 
-private:
+  private:
     UniqueFd m_fd;  // closing it releases the lock
 };
 
@@ -305,9 +321,12 @@ std::unique_ptr<RegistryKey> RegistryKey::create(Hive hive, std::string_view key
 RegResult RegistryKey::query(std::string_view name, RegValue& out) const {
     std::vector<Line> lines;
     switch (readLines(m_file, lines)) {
-        case ReadStatus::Missing: return RegResult::NotFound;
-        case ReadStatus::Failed: return RegResult::Error;
-        case ReadStatus::Ok: break;
+        case ReadStatus::Missing:
+            return RegResult::NotFound;
+        case ReadStatus::Failed:
+            return RegResult::Error;
+        case ReadStatus::Ok:
+            break;
     }
     // The last of several lines with one name wins, as a later write would.
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
@@ -333,7 +352,9 @@ RegResult RegistryKey::setDword(std::string_view name, std::uint32_t dword) {
     return setValue(name, &value);
 }
 
-RegResult RegistryKey::deleteValue(std::string_view name) { return setValue(name, nullptr); }
+RegResult RegistryKey::deleteValue(std::string_view name) {
+    return setValue(name, nullptr);
+}
 
 RegResult RegistryKey::setValue(std::string_view name, const RegValue* value) {
     if (name.empty()) {

@@ -37,7 +37,7 @@ struct RegValue {
 // without losing one another's changes, and a reader never sees half a file. Lines the
 // reader does not understand are kept as they are.
 class RegistryKey {
-public:
+  public:
     // Opens an existing key; null when it does not exist or the path is not acceptable.
     static std::unique_ptr<RegistryKey> open(Hive hive, std::string_view keyPath);
     // Opens the key, creating it (and its folders) when missing; null when that fails.
@@ -53,7 +53,7 @@ public:
 
     const std::string& filePath() const { return m_file; }
 
-private:
+  private:
     explicit RegistryKey(std::string file) : m_file(std::move(file)) {}
     RegResult setValue(std::string_view name, const RegValue* value);
 

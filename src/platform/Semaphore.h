@@ -11,7 +11,7 @@ namespace ambrin {
 // release, outside the lock; the main thread uses it to leave the GUI event loop when the
 // exit semaphore is released.
 class Semaphore {
-public:
+  public:
     static constexpr long kMaximum = 0x7FFFFFFF;
 
     explicit Semaphore(long initial = 0) : m_count(initial) {}
@@ -24,7 +24,7 @@ public:
 
     void setReleaseHook(std::function<void()> hook);
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_count and m_hook
     std::condition_variable m_available;
     long m_count;

@@ -86,7 +86,7 @@ bool openRecordingControls() {
         std::vector<std::string> arguments;
     };
     const Tool tools[] = {
-        {"pavucontrol", {"--tab=4"}},          // the input devices, with their ports and boost
+        {"pavucontrol", {"--tab=4"}},  // the input devices, with their ports and boost
         {"pavucontrol-qt", {"--tab=4"}},
         {"gnome-control-center", {"sound"}},
         {"systemsettings", {"kcm_pulseaudio"}},

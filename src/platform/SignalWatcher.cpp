@@ -1,7 +1,7 @@
 #include "platform/SignalWatcher.h"
 
-#include <csignal>
 #include <pthread.h>
+#include <csignal>
 
 namespace ambrin {
 
@@ -23,7 +23,9 @@ void SignalWatcher::blockSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-SignalWatcher::~SignalWatcher() { stop(); }
+SignalWatcher::~SignalWatcher() {
+    stop();
+}
 
 void SignalWatcher::start(std::function<void(int)> handler) {
     m_stop.store(false, std::memory_order_relaxed);

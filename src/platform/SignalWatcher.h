@@ -10,7 +10,7 @@ namespace ambrin {
 // may do anything (post an event). blockSignals() must run on the main thread before any
 // other thread starts, so that no other thread receives them.
 class SignalWatcher {
-public:
+  public:
     static void blockSignals();
 
     SignalWatcher() = default;
@@ -21,7 +21,7 @@ public:
     void start(std::function<void(int signal)> handler);
     void stop();
 
-private:
+  private:
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -26,10 +26,18 @@ std::string unescape(std::string_view text) {
         if (text[i] == '\\' && i + 1 < text.size()) {
             const char next = text[++i];
             switch (next) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                default: out += next; break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                default:
+                    out += next;
+                    break;
             }
         } else {
             out += text[i];
@@ -120,6 +128,8 @@ int uiLanguage() {
     return forced != 0 ? forced : kLangKorean;
 }
 
-std::string loadString(int id) { return std::string(StringTable::forLanguage(uiLanguage()).text(id)); }
+std::string loadString(int id) {
+    return std::string(StringTable::forLanguage(uiLanguage()).text(id));
+}
 
 }  // namespace ambrin

@@ -14,7 +14,7 @@ inline constexpr int kLangEnglish = 1033;
 // The compiled-in string tables: Korean (1042) and English (1033), the same ids in both.
 // Immutable after first use; safe to read from any thread.
 class StringTable {
-public:
+  public:
     static const StringTable& forLanguage(int langId);
 
     // The text of `id`, or an empty view when the table has no such id.
@@ -24,7 +24,7 @@ public:
     // Parses the table file format: "<id>\t<text>" a line, '#' comments, \n \t \\ escapes.
     static StringTable parse(std::string_view source);
 
-private:
+  private:
     std::vector<std::pair<int, std::string>> m_entries;  // sorted by id
 };
 

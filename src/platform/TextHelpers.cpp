@@ -6,7 +6,9 @@ namespace ambrin {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Length in bytes of the UTF-8 character starting at text[pos]; 1 for an invalid byte.
 size_t characterLength(std::string_view text, size_t pos) {
@@ -32,7 +34,9 @@ size_t characterLength(std::string_view text, size_t pos) {
 
 }  // namespace
 
-std::string TrimBlanks(std::string_view text) { return std::string(trimmedView(text)); }
+std::string TrimBlanks(std::string_view text) {
+    return std::string(trimmedView(text));
+}
 
 std::string_view trimmedView(std::string_view text) {
     size_t begin = 0;
@@ -117,6 +121,8 @@ std::string asciiLower(std::string_view text) {
     return out;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) { return asciiLower(a) == asciiLower(b); }
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return asciiLower(a) == asciiLower(b);
+}
 
 }  // namespace ambrin

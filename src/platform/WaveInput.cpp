@@ -22,7 +22,9 @@ void setError(std::string* error, std::string text) {
 
 }  // namespace
 
-WaveInput::~WaveInput() { close(); }
+WaveInput::~WaveInput() {
+    close();
+}
 
 bool WaveInput::open(std::uint32_t sampleRate, std::string* error) {
     close();
@@ -47,7 +49,8 @@ bool WaveInput::open(std::uint32_t sampleRate, std::string* error) {
     }
     // The connection's thread only wakes run(); the data is taken on run()'s thread.
     pa_stream_set_state_callback(
-        m_stream, [](pa_stream*, void* connection) { PulseConnection::wake(connection); }, &m_connection);
+        m_stream, [](pa_stream*, void* connection) { PulseConnection::wake(connection); },
+        &m_connection);
     pa_stream_set_read_callback(
         m_stream, [](pa_stream*, size_t, void* connection) { PulseConnection::wake(connection); },
         &m_connection);
@@ -75,13 +78,15 @@ bool WaveInput::start(std::size_t fragmentBytes, std::string* error) {
         setError(error, m_connection.error("cannot start recording"));
         return false;
     }
-    m_connection.waitUntil([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; }, kConnectTimeout);
+    m_connection.waitUntil([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; },
+                           kConnectTimeout);
     const pa_stream_state_t state = pa_stream_get_state(m_stream);
     if (state == PA_STREAM_READY) {
         return true;
     }
-    setError(error, PA_STREAM_IS_GOOD(state) ? std::string("the sound server does not start the recording")
-                                             : m_connection.error("cannot start recording"));
+    setError(error, PA_STREAM_IS_GOOD(state)
+                        ? std::string("the sound server does not start the recording")
+                        : m_connection.error("cannot start recording"));
     return false;
 }
 

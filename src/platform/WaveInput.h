@@ -29,7 +29,7 @@ struct WaveBuffer {
 // reports becomes silence, so time is kept), and hands each full buffer back on that thread.
 // The connection's own thread only wakes run() when data or a state change arrives.
 class WaveInput {
-public:
+  public:
     WaveInput() = default;
     ~WaveInput();
     WaveInput(const WaveInput&) = delete;
@@ -56,7 +56,7 @@ public:
     std::uint64_t droppedBytes() const { return m_dropped; }
     const std::string& failure() const { return m_failure; }
 
-private:
+  private:
     void readAvailable();
     void take(const std::uint8_t* data, std::size_t bytes);
 

@@ -1,6 +1,5 @@
 #include "platform/WaveOutput.h"
 
-
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/mainloop-api.h>
@@ -81,8 +80,9 @@ bool WaveOutput::open(int bits, int channels, std::uint32_t rate, DoneCallback d
             }
         }
         if (ok) {
-            m_connection.waitUntil([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; },
-                                   kOpenTimeout);
+            m_connection.waitUntil(
+                [this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; },
+                kOpenTimeout);
             if (pa_stream_get_state(m_stream) != PA_STREAM_READY) {
                 fail("the sound server refused the playback stream");
                 ok = false;
@@ -204,7 +204,8 @@ bool WaveOutput::pause() {
         return false;
     }
     PulseConnection::Lock lock(m_connection);
-    return m_stream != nullptr && m_connection.waitFor(pa_stream_cork(m_stream, 1, wakeOnSuccess, &m_connection));
+    return m_stream != nullptr &&
+           m_connection.waitFor(pa_stream_cork(m_stream, 1, wakeOnSuccess, &m_connection));
 }
 
 bool WaveOutput::restart() {
@@ -212,7 +213,8 @@ bool WaveOutput::restart() {
         return false;
     }
     PulseConnection::Lock lock(m_connection);
-    return m_stream != nullptr && m_connection.waitFor(pa_stream_cork(m_stream, 0, wakeOnSuccess, &m_connection));
+    return m_stream != nullptr &&
+           m_connection.waitFor(pa_stream_cork(m_stream, 0, wakeOnSuccess, &m_connection));
 }
 
 std::deque<WaveHeader*> WaveOutput::takeAll() {
@@ -241,7 +243,8 @@ bool WaveOutput::reset() {
             // After the flush the server's write index equals its read index; that read index
             // is the new position 0.
             ok = m_connection.waitFor(pa_stream_flush(m_stream, wakeOnSuccess, &m_connection)) &&
-                 m_connection.waitFor(pa_stream_update_timing_info(m_stream, wakeOnSuccess, &m_connection));
+                 m_connection.waitFor(
+                     pa_stream_update_timing_info(m_stream, wakeOnSuccess, &m_connection));
             const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
             if (ok && timing != nullptr && !timing->read_index_corrupt) {
                 m_baseIndex = timing->read_index;

@@ -88,7 +88,7 @@ bool receiveAll(int fd, unsigned char* data, size_t size) {
 }
 
 UniqueFd connectTo(std::string_view className, std::string_view title,
-                 std::chrono::milliseconds timeout) {
+                   std::chrono::milliseconds timeout) {
     sockaddr_un addr{};
     if (!sockaddrFor(WindowEndpoint::socketPath(className, title), addr)) {
         return UniqueFd();

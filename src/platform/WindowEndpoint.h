@@ -36,7 +36,7 @@ struct WindowMessage {
 // arrive whole within kFrameDeadline; past kMaxConnections the one quiet longest is closed.
 // So no slow or silent client can keep another's message waiting.
 class WindowEndpoint {
-public:
+  public:
     static constexpr std::size_t kMaxConnections = 32;
     static constexpr std::chrono::milliseconds kFrameDeadline{1000};
 
@@ -69,7 +69,7 @@ public:
     static std::string folder();
     static std::string socketPath(std::string_view className, std::string_view title);
 
-private:
+  private:
     struct Impl;
     explicit WindowEndpoint(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;

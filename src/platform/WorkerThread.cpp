@@ -74,7 +74,9 @@ bool WorkerThread::wait(std::chrono::milliseconds timeout) {
     return true;
 }
 
-bool WorkerThread::isCurrentThread() const { return m_thread.get_id() == std::this_thread::get_id(); }
+bool WorkerThread::isCurrentThread() const {
+    return m_thread.get_id() == std::this_thread::get_id();
+}
 
 bool WorkerThread::setPriority(int nice) {
     m_priority.store(nice, std::memory_order_relaxed);

@@ -12,7 +12,7 @@ namespace ambrin {
 // user-interface language (SetUiLanguage with Korean) and then runs its routine.
 // Owned by whoever started it; the destructor waits for the routine to end.
 class WorkerThread {
-public:
+  public:
     using Routine = std::function<void()>;
 
     WorkerThread() = default;
@@ -34,7 +34,7 @@ public:
     bool setPriority(int nice);
     int priority() const { return m_priority.load(std::memory_order_relaxed); }
 
-private:
+  private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;

@@ -33,7 +33,8 @@ CallDetector::Verdict CallDetector::onBuffer(const std::int16_t* examined, std::
     const std::int64_t now = clockMilliseconds(capturedBytes);
     if (recording) {
         const std::int64_t elapsed = wholeSeconds(now) - wholeSeconds(m_startMilliseconds);
-        const ElapsedTime shown{static_cast<int>(elapsed / 3600), static_cast<int>(elapsed % 3600 / 60),
+        const ElapsedTime shown{static_cast<int>(elapsed / 3600),
+                                static_cast<int>(elapsed % 3600 / 60),
                                 static_cast<int>(elapsed % 60)};
         if (!(shown == m_lastShown)) {
             m_lastShown = shown;

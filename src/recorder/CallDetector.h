@@ -27,7 +27,7 @@ struct ElapsedTime {
 // Used on the capture thread under the recorder's lock; recordingStarted() is called on the
 // event thread under the same lock.
 class CallDetector {
-public:
+  public:
     static constexpr std::uint64_t kBytesPerSecond = 16000;
 
     // The level of a sample on the 0 to 100 scale: sample × 100/32767 in single precision,
@@ -42,14 +42,15 @@ public:
     };
 
     struct Verdict {
-        bool startRequest = false;             // ask for a recording to start
-        bool stopRequest = false;              // ask for the recording to end
-        std::optional<ElapsedTime> elapsed;    // a new whole second of elapsed time
+        bool startRequest = false;           // ask for a recording to start
+        bool stopRequest = false;            // ask for the recording to end
+        std::optional<ElapsedTime> elapsed;  // a new whole second of elapsed time
     };
 
     // A recording starts now: `capturedBytes` on the audio clock, `wallMilliseconds` since
     // the epoch. In automatic mode the last sound time becomes the start time.
-    void recordingStarted(std::uint64_t capturedBytes, std::int64_t wallMilliseconds, bool automatic);
+    void recordingStarted(std::uint64_t capturedBytes, std::int64_t wallMilliseconds,
+                          bool automatic);
 
     // One captured buffer. `examined` are the samples published to the level block (the first
     // 512 at most); `capturedBytes` is the clock after this buffer; `recording` is true while a
@@ -57,7 +58,7 @@ public:
     Verdict onBuffer(const std::int16_t* examined, std::size_t count, std::uint64_t capturedBytes,
                      bool recording, const Settings& settings);
 
-private:
+  private:
     std::int64_t clockMilliseconds(std::uint64_t capturedBytes) const;
     static std::int64_t wholeSeconds(std::int64_t milliseconds);
 

@@ -19,7 +19,8 @@ InputMixer::InputMixer(AppContext& context, MainWindowInterface* noticeWindow) {
     if (!m_mixer.connect()) {
         return;
     }
-    const int mode = context.settings != nullptr ? context.settings->intOr(setting::kInputSignalMode, 0) : 0;
+    const int mode =
+        context.settings != nullptr ? context.settings->intOr(setting::kInputSignalMode, 0) : 0;
     // The recording side: the chosen input, un-muted.
     selectInputSource(m_mixer, mode == 0 ? InputLine::Microphone : InputLine::Line);
     if (noticeWindow != nullptr) {
@@ -27,7 +28,9 @@ InputMixer::InputMixer(AppContext& context, MainWindowInterface* noticeWindow) {
     }
 }
 
-InputMixer::~InputMixer() { m_mixer.onChange({}); }
+InputMixer::~InputMixer() {
+    m_mixer.onChange({});
+}
 
 MixerResult InputMixer::selectInputSource(InputLine line) {
     Mixer mixer;
@@ -67,8 +70,9 @@ MixerResult InputMixer::selectInputSource(Mixer& mixer, InputLine line) {
 bool InputMixer::hasInputSource(InputLine line) {
     Mixer mixer;
     const auto source = mixer.defaultSource();
-    return source && std::any_of(source->ports.begin(), source->ports.end(),
-                                 [&](const Mixer::Port& port) { return port.kind == wantedKind(line); });
+    return source &&
+           std::any_of(source->ports.begin(), source->ports.end(),
+                       [&](const Mixer::Port& port) { return port.kind == wantedKind(line); });
 }
 
 int InputMixer::toPercent(std::uint32_t value, std::uint32_t minimum, std::uint32_t maximum) {
@@ -82,7 +86,8 @@ int InputMixer::toPercent(std::uint32_t value, std::uint32_t minimum, std::uint3
 
 std::uint32_t InputMixer::fromPercent(int percent, std::uint32_t minimum, std::uint32_t maximum) {
     percent = std::clamp(percent, 0, 100);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(maximum - minimum) * static_cast<unsigned>(percent) / 100);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(maximum - minimum) *
+                                      static_cast<unsigned>(percent) / 100);
 }
 
 int InputMixer::playbackVolume() {
@@ -92,7 +97,8 @@ int InputMixer::playbackVolume() {
 
 void InputMixer::setPlaybackVolume(int percent) {
     if (const auto sink = m_mixer.defaultSink()) {
-        m_mixer.setSinkVolume(sink->name, sink->channels, fromPercent(percent, 0, Mixer::kFullScale));
+        m_mixer.setSinkVolume(sink->name, sink->channels,
+                              fromPercent(percent, 0, Mixer::kFullScale));
     }
 }
 
@@ -103,7 +109,8 @@ int InputMixer::recordVolume() {
 
 void InputMixer::setRecordVolume(int percent) {
     if (const auto source = m_mixer.defaultSource()) {
-        m_mixer.setSourceVolume(source->name, source->channels, fromPercent(percent, 0, Mixer::kFullScale));
+        m_mixer.setSourceVolume(source->name, source->channels,
+                                fromPercent(percent, 0, Mixer::kFullScale));
     }
 }
 
@@ -123,7 +130,8 @@ std::vector<WavePoint> volumeWaveform(const LevelBlock::Snapshot& level, int wid
     float x = static_cast<float>(0) + step;
     for (std::size_t k = 0; k < visits && 2 * k < level.samples.size(); ++k) {
         if (k > 0) {
-            const float scaled = static_cast<float>(static_cast<int>(static_cast<float>(level.samples[2 * k]) * scale));
+            const float scaled = static_cast<float>(
+                static_cast<int>(static_cast<float>(level.samples[2 * k]) * scale));
             int y = static_cast<int>(scaled + mid);
             if (y <= top) {
                 y = top + 1;

@@ -31,7 +31,7 @@ enum class MixerResult : int {
 // Threads: the event thread, the option pages and the volume wizard call it; notices come on
 // the sound library's thread.
 class InputMixer : public MixerInterface {
-public:
+  public:
     InputMixer(AppContext& context, MainWindowInterface* noticeWindow);
     ~InputMixer() override;
 
@@ -51,7 +51,7 @@ public:
     // Raw value of a percent: (maximum − minimum) × percent ÷ 100 (integer division).
     static std::uint32_t fromPercent(int percent, std::uint32_t minimum, std::uint32_t maximum);
 
-private:
+  private:
     Mixer m_mixer;
 };
 

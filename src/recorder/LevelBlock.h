@@ -13,7 +13,7 @@ namespace ambrin {
 // One writer (the capture thread); any number of readers, who take a consistent copy under
 // the block's own short lock and never touch the recorder's lock.
 class LevelBlock {
-public:
+  public:
     static constexpr std::size_t kAreaBytes = 4096;
     static constexpr std::size_t kPublishedBytes = 1024;
 
@@ -27,7 +27,7 @@ public:
     void publish(const std::uint8_t* data, std::size_t bytes);
     Snapshot snapshot() const;
 
-private:
+  private:
     mutable std::mutex m_mutex;  // guards m_byteCount and m_area; held for one copy
     std::size_t m_byteCount = 0;
     std::array<std::uint8_t, kAreaBytes> m_area{};

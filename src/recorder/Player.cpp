@@ -1,12 +1,12 @@
 #include "recorder/Player.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
+#include "codec/WavFileWriter.h"
 #include "core/AppContext.h"
 #include "core/EngineEvent.h"
-#include "codec/WavFileWriter.h"
 #include "platform/Folders.h"
 #include "platform/TextHelpers.h"
 #include "recorder/streaming/StreamingPlayer.h"
@@ -45,7 +45,9 @@ Player::~Player() {
     m_graph.reset();
 }
 
-bool Player::streaming() const { return m_streaming != nullptr; }
+bool Player::streaming() const {
+    return m_streaming != nullptr;
+}
 
 void Player::post(std::unique_ptr<EngineEvent> event) {
     if (m_context.events != nullptr) {
@@ -160,7 +162,8 @@ void Player::monitor() {
     long previous = 0;
     const auto announce = [this, &previous](long position) {
         if (position != previous) {
-            post(std::make_unique<TimeEvent>(static_cast<int>(position / 3600), static_cast<int>(position % 3600 / 60),
+            post(std::make_unique<TimeEvent>(static_cast<int>(position / 3600),
+                                             static_cast<int>(position % 3600 / 60),
                                              static_cast<int>(position % 60), m_length));
         }
         previous = position;

@@ -23,7 +23,7 @@ ExtensionClass extensionClassOf(const std::string& path);
 //
 // Threads: everything but the monitor runs on the engine's event thread.
 class Player : public PlayerInterface {
-public:
+  public:
     explicit Player(AppContext& context);
     ~Player() override;
 
@@ -39,7 +39,7 @@ public:
     double length() const { return m_length; }
     bool streaming() const;
 
-private:
+  private:
     void monitor();
     void stopMonitor();
     void post(std::unique_ptr<EngineEvent> event);

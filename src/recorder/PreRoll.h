@@ -21,7 +21,7 @@ namespace ambrin {
 // Capture thread for push(); the event thread takes the buffers at a recording start. Both
 // under the recorder's lock.
 class PreRoll {
-public:
+  public:
     static constexpr std::size_t kBufferBytes = 4096;
     // Buffers kept from a trigger on while the start is pending (about 30 s).
     static constexpr std::size_t kPendingBuffers = 120;
@@ -49,15 +49,15 @@ public:
     std::size_t size() const { return m_count; }
     std::size_t capacityBytes() const { return m_storage.size(); }
 
-private:
+  private:
     std::size_t slotOf(std::uint64_t sequence) const { return sequence % m_capacity; }
 
     std::size_t m_preRoll = 0;
     std::size_t m_capacity = 0;  // slots
     std::vector<std::uint8_t> m_storage;
     std::vector<std::size_t> m_sizes;
-    std::uint64_t m_next = 0;    // sequence number of the next buffer pushed
-    std::size_t m_count = 0;     // buffers held, the newest ending at m_next - 1
+    std::uint64_t m_next = 0;  // sequence number of the next buffer pushed
+    std::size_t m_count = 0;   // buffers held, the newest ending at m_next - 1
     std::optional<std::uint64_t> m_trigger;
 };
 

@@ -7,15 +7,15 @@
 #include <cstdio>
 #include <new>
 
-#include "core/AppContext.h"
-#include "core/SettingsStore.h"
 #include "codec/Mp3Library.h"
 #include "codec/Mp3Sink.h"
 #include "codec/OggSink.h"
 #include "codec/ResamplingSink.h"
 #include "codec/WavSink.h"
-#include "platform/DiskSpace.h"
+#include "core/AppContext.h"
 #include "core/RecordingJournal.h"
+#include "core/SettingsStore.h"
+#include "platform/DiskSpace.h"
 #include "recorder/InputMixer.h"
 
 namespace ambrin {
@@ -35,7 +35,8 @@ constexpr auto kLongestReconnectDelay = std::chrono::seconds(30);
 
 std::string recordKeyOf(const SystemTime& t) {
     char key[48];
-    std::snprintf(key, sizeof key, "%d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(key, sizeof key, "%d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
     return key;
 }
 
@@ -57,7 +58,9 @@ std::string dayFolderFor(const std::string& databaseFolder, const SystemTime& st
 
 std::string recordingFileName(const std::string& dayFolder, const std::string& userName,
                               const SystemTime& start, int recordFormat) {
-    const char* extension = recordFormat == kFormatOgg ? ".ogg" : recordFormat == kFormatMp3 ? ".mp3" : ".wav";
+    const char* extension = recordFormat == kFormatOgg   ? ".ogg"
+                            : recordFormat == kFormatMp3 ? ".mp3"
+                                                         : ".wav";
     std::string name = dayFolder + "/";
     if (!userName.empty()) {
         for (const char c : userName) {
@@ -66,8 +69,8 @@ std::string recordingFileName(const std::string& dayFolder, const std::string& u
         name += '@';
     }
     char stamp[48];
-    std::snprintf(stamp, sizeof stamp, "%s%02d%02d%02d", datePart(start).c_str(), start.hour, start.minute,
-                  start.second);
+    std::snprintf(stamp, sizeof stamp, "%s%02d%02d%02d", datePart(start).c_str(), start.hour,
+                  start.minute, start.second);
     return name + stamp + extension;
 }
 
@@ -125,9 +128,12 @@ void Recorder::readDetectionSettings() {
     if (m_context.settings == nullptr) {
         return;
     }
-    m_recordMode.store(m_context.settings->intOr(setting::kRecordMode, 0), std::memory_order_relaxed);
-    m_startLevel.store(m_context.settings->intOr(setting::kStartSoundValue, 20), std::memory_order_relaxed);
-    m_endLevel.store(m_context.settings->intOr(setting::kEndSoundValue, 2), std::memory_order_relaxed);
+    m_recordMode.store(m_context.settings->intOr(setting::kRecordMode, 0),
+                       std::memory_order_relaxed);
+    m_startLevel.store(m_context.settings->intOr(setting::kStartSoundValue, 20),
+                       std::memory_order_relaxed);
+    m_endLevel.store(m_context.settings->intOr(setting::kEndSoundValue, 2),
+                     std::memory_order_relaxed);
     const int preRoll = m_context.settings->intOr(setting::kPreRecordTime, 500);
     if (preRoll != m_preRollMilliseconds.exchange(preRoll)) {
         std::lock_guard lock(m_lock);
@@ -135,7 +141,9 @@ void Recorder::readDetectionSettings() {
     }
 }
 
-void Recorder::reloadDetectionSettings() { readDetectionSettings(); }
+void Recorder::reloadDetectionSettings() {
+    readDetectionSettings();
+}
 
 std::size_t Recorder::preRollCapacityBytes() const {
     std::lock_guard lock(m_lock);
@@ -213,7 +221,8 @@ void Recorder::captureLoop() {
         if (captureState() == CaptureState::Stopping) {
             m_device.stop();
         }
-        const bool stoppedOnRequest = m_device.run([this](WaveBuffer& buffer) { onBuffer(buffer); });
+        const bool stoppedOnRequest =
+            m_device.run([this](WaveBuffer& buffer) { onBuffer(buffer); });
         m_device.close();
         if (stoppedOnRequest || captureState() == CaptureState::Stopping) {
             break;
@@ -243,7 +252,8 @@ void Recorder::captureLoop() {
 
 bool Recorder::waitBeforeReconnecting(std::chrono::seconds delay) {
     std::unique_lock lock(m_openMutex);
-    return !m_reconnect.wait_for(lock, delay, [this] { return captureState() == CaptureState::Stopping; });
+    return !m_reconnect.wait_for(lock, delay,
+                                 [this] { return captureState() == CaptureState::Stopping; });
 }
 
 void Recorder::checkDiskSpace() {
@@ -269,7 +279,8 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
     if (buffer.bytesRecorded != 0) {
         const bool recording = m_sink && !stopping;
         if (recording && !m_sinkFailed) {
-            bool written = m_sink->write(reinterpret_cast<const std::int16_t*>(buffer.data), buffer.bytesRecorded);
+            bool written = m_sink->write(reinterpret_cast<const std::int16_t*>(buffer.data),
+                                         buffer.bytesRecorded);
             if (written && ++m_recordedBuffers % kCheckpointBuffers == 0) {
                 written = m_sink->checkpoint();
             }
@@ -285,7 +296,8 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
         m_levelBlock.publish(buffer.data, buffer.bytesRecorded);
         checkDiskSpace();
         const std::uint64_t clock =
-            m_capturedBytes.fetch_add(buffer.bytesRecorded, std::memory_order_acq_rel) + buffer.bytesRecorded;
+            m_capturedBytes.fetch_add(buffer.bytesRecorded, std::memory_order_acq_rel) +
+            buffer.bytesRecorded;
 
         // The detector examines what the level block holds: the buffer's first 512 samples.
         std::int16_t examined[LevelBlock::kPublishedBytes / 2];
@@ -299,7 +311,8 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
         settings.startLevel = m_startLevel.load(std::memory_order_relaxed);
         settings.endLevel = m_endLevel.load(std::memory_order_relaxed);
         settings.timeOfCallEnd = m_timeOfCallEnd.load(std::memory_order_relaxed);
-        const CallDetector::Verdict verdict = m_detector.onBuffer(examined, count, clock, recording, settings);
+        const CallDetector::Verdict verdict =
+            m_detector.onBuffer(examined, count, clock, recording, settings);
         if (verdict.elapsed) {
             post(std::make_unique<TimeEvent>(verdict.elapsed->hours, verdict.elapsed->minutes,
                                              verdict.elapsed->seconds, 0.0));
@@ -327,7 +340,8 @@ std::unique_ptr<RecordingSink> Recorder::makeSink(int recordFormat, const std::s
     }
     if (recordFormat == kFormatMp3) {
         // The encoder library is needed at every start; without it the start fails.
-        auto mp3 = std::make_unique<Mp3Sink>(Mp3Library::load(m_context.programFolder), m_bits, m_sampleRate);
+        auto mp3 = std::make_unique<Mp3Sink>(Mp3Library::load(m_context.programFolder), m_bits,
+                                             m_sampleRate);
         return mp3->open(path) ? std::move(mp3) : nullptr;
     }
     const bool asCaptured = m_sampleRate == kSampleRate && m_bits == 16;
@@ -339,7 +353,8 @@ std::unique_ptr<RecordingSink> Recorder::makeSink(int recordFormat, const std::s
         return wav;
     }
     // The file declares another rate or 8 bits: convert, so it plays at the right speed.
-    auto converting = std::make_unique<ResamplingSink>(std::move(wav), kSampleRate, m_sampleRate, m_bits);
+    auto converting =
+        std::make_unique<ResamplingSink>(std::move(wav), kSampleRate, m_sampleRate, m_bits);
     if (!converting->valid()) {
         converting->close();
         std::remove(path.c_str());

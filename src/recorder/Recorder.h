@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "core/EngineParts.h"
-#include "core/EngineEvent.h"
 #include "codec/RecordingSink.h"
+#include "core/EngineEvent.h"
+#include "core/EngineParts.h"
 #include "platform/Clock.h"
 #include "platform/WaveInput.h"
 #include "platform/WorkerThread.h"
@@ -24,7 +24,7 @@ namespace ambrin {
 class AppContext;
 
 enum class CaptureState {
-    Idle = 0,      // the device was never opened
+    Idle = 0,  // the device was never opened
     Running = 1,
     Stopping = 2,  // the device is being closed, or failed to open
 };
@@ -36,16 +36,17 @@ struct SampleFormat {
     int bits;
 };
 inline constexpr SampleFormat kSampleFormats[] = {
-    {"8000 Hz 8 bits mono", 8000, 8},     {"8000 Hz 16 bits mono", 8000, 16},
-    {"16000 Hz 8 bits mono", 16000, 8},   {"16000 Hz 16 bits mono", 16000, 16},
-    {"22050 Hz 8 bits mono", 22050, 8},   {"22050 Hz 16 bits mono", 22050, 16},
-    {"24000 Hz 8 bits mono", 24000, 8},   {"24000 Hz 16 bits mono", 24000, 16},
-    {"32000 Hz 8 bits mono", 32000, 8},   {"32000 Hz 16 bits mono", 32000, 16},
-    {"44100 Hz 8 bits mono", 44100, 8},   {"44100 Hz 16 bits mono", 44100, 16},
-    {"48000 Hz 8 bits mono", 48000, 8},   {"48000 Hz 16 bits mono", 48000, 16},
+    {"8000 Hz 8 bits mono", 8000, 8},   {"8000 Hz 16 bits mono", 8000, 16},
+    {"16000 Hz 8 bits mono", 16000, 8}, {"16000 Hz 16 bits mono", 16000, 16},
+    {"22050 Hz 8 bits mono", 22050, 8}, {"22050 Hz 16 bits mono", 22050, 16},
+    {"24000 Hz 8 bits mono", 24000, 8}, {"24000 Hz 16 bits mono", 24000, 16},
+    {"32000 Hz 8 bits mono", 32000, 8}, {"32000 Hz 16 bits mono", 32000, 16},
+    {"44100 Hz 8 bits mono", 44100, 8}, {"44100 Hz 16 bits mono", 44100, 16},
+    {"48000 Hz 8 bits mono", 48000, 8}, {"48000 Hz 16 bits mono", 48000, 16},
 };
 // The MP3 bit-rate table ("AudioQuality"), kbit/s.
-inline constexpr int kMp3BitRates[] = {8, 16, 24, 32, 40, 48, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+inline constexpr int kMp3BitRates[] = {8,  16,  24,  32,  40,  48,  64,  80,
+                                       96, 112, 128, 160, 192, 224, 256, 320};
 
 // Record formats ("RecordFormat").
 inline constexpr int kFormatOgg = 0;
@@ -71,7 +72,7 @@ std::string recordingFileName(const std::string& dayFolder, const std::string& u
 // the main thread at start-up); buffers are processed on the capture thread; level() from
 // any thread.
 class Recorder : public RecorderInterface {
-public:
+  public:
     static constexpr std::size_t kBufferBytes = 4096;
     static constexpr std::uint32_t kSampleRate = 8000;
     static constexpr std::uint32_t kBytesPerSecond = 16000;
@@ -118,7 +119,7 @@ public:
     // Why the device failed, for messages and the console.
     std::string failure() const;
 
-private:
+  private:
     void captureLoop();
     CaptureError openDevice(bool initial);
     // Waits before the next reconnection attempt; false when the capture is to stop.
@@ -165,9 +166,9 @@ private:
     CallDetector m_detector;
     PreRoll m_preRoll;
     std::string m_fileName;
-    bool m_sinkFailed = false;         // the current sink could not write; reported once
+    bool m_sinkFailed = false;            // the current sink could not write; reported once
     std::uint32_t m_recordedBuffers = 0;  // buffers of the current recording, for checkpoints
-    std::string m_databaseFolder;      // where recordings go, for the free-space watch
+    std::string m_databaseFolder;         // where recordings go, for the free-space watch
     std::uint32_t m_buffersSinceDiskCheck = 0;
     bool m_diskLowReported = false;
     // Declared format of the last start (event thread only).

@@ -26,7 +26,7 @@ using test::ChildProcess;
 const std::string g_display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
 
 class DesktopProgramTest : public test::EnvironmentTest {
-protected:
+  protected:
     void SetUp() override {
         if (g_display.empty()) {
             GTEST_SKIP() << "needs an X display (ctest runs this under xvfb-run)";
@@ -44,13 +44,15 @@ protected:
 
     // Windows of a process: "id<TAB>name<TAB>x<TAB>y<TAB>w<TAB>h" a line.
     static std::string windowsOf(pid_t pid) {
-        return test::runCommand(
-            "for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid) +
-            " 2>/dev/null); do eval $(xdotool getwindowgeometry --shell $w); "
-            "printf '%s\\t%s\\t%s\\t%s\\t%s\\t%s\\n' $w \"$(xdotool getwindowname $w)\" $X $Y $WIDTH $HEIGHT; done");
+        return test::runCommand("for w in $(xdotool search --onlyvisible --pid " +
+                                std::to_string(pid) +
+                                " 2>/dev/null); do eval $(xdotool getwindowgeometry --shell $w); "
+                                "printf '%s\\t%s\\t%s\\t%s\\t%s\\t%s\\n' $w \"$(xdotool "
+                                "getwindowname $w)\" $X $Y $WIDTH $HEIGHT; done");
     }
 
-    static bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
+    static bool waitFor(const std::function<bool()>& done,
+                        std::chrono::milliseconds timeout = 10s) {
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (!done()) {
             if (std::chrono::steady_clock::now() > end) {
@@ -88,8 +90,8 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
         store.writeString(setting::kPassword, "Abc 123");
     }
     ChildProcess trayer("/usr/bin/trayer",
-                        {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                         "--heighttype", "pixel", "--height", "28"},
+                        {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                         "120", "--heighttype", "pixel", "--height", "28"},
                         env.path(""));
     ASSERT_TRUE(waitFor([] { return !test::runCommand("xdotool search --class trayer").empty(); }));
 
@@ -98,10 +100,14 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
 
     // The icon: the program's one visible window, embedded in trayer's panel.
     std::string icon;
-    ASSERT_TRUE(waitFor([&] { return hasWindow(program.pid(), "Ambrin+"); })) << windowsOf(program.pid());
+    ASSERT_TRUE(waitFor([&] { return hasWindow(program.pid(), "Ambrin+"); }))
+        << windowsOf(program.pid());
     icon = windowsOf(program.pid());
     int x = 0, y = 0, w = 0, h = 0;
-    ASSERT_EQ(std::sscanf(icon.substr(icon.find("Ambrin+\t") + 8).c_str(), "%d\t%d\t%d\t%d", &x, &y, &w, &h), 4) << icon;
+    ASSERT_EQ(std::sscanf(icon.substr(icon.find("Ambrin+\t") + 8).c_str(), "%d\t%d\t%d\t%d", &x, &y,
+                          &w, &h),
+              4)
+        << icon;
     const std::string center = std::to_string(x + w / 2) + " " + std::to_string(y + h / 2);
     shoot("01-tray");
 
@@ -112,21 +118,25 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
 
     // A double click asks for it; a wrong one is refused with a message.
     test::runCommand("xdotool mousemove " + center + " click --repeat 2 --delay 60 1");
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }))
-        << windowsOf(program.pid());
+    ASSERT_TRUE(waitFor([&] {
+        return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2;
+    })) << windowsOf(program.pid());
     shoot("02-password");
     test::runCommand("xdotool type --delay 20 'abc 123' && xdotool key Return");
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
+    ASSERT_TRUE(
+        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
     std::this_thread::sleep_for(300ms);
     shoot("03-wrong-password");
     test::runCommand("xdotool key Return");  // closes "Invalid password."
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 1; }));
+    ASSERT_TRUE(
+        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 1; }));
     EXPECT_FALSE(program.waitForOutput("main window action Restore", 0ms));
 
     // A second start wakes the first, which asks again; the right password restores.
     ChildProcess second(folder + "ambrin", {}, env.path(""));
     EXPECT_EQ(second.wait(15s), 0) << second.output() << second.errors();
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
+    ASSERT_TRUE(
+        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
     test::runCommand("xdotool type --delay 20 'Abc 123' && xdotool key Return");
     ASSERT_TRUE(program.waitForOutput("main window action Restore", 10s)) << program.output();
 
@@ -136,7 +146,9 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
     ASSERT_TRUE(line.write(call));
     ASSERT_TRUE(program.waitForOutput("event 27 recording", 10s)) << program.output();
     ASSERT_TRUE(waitFor([&] { return hasWindow(program.pid(), "Ambrin+ Recording Information"); }));
-    test::runCommand("xdotool type --delay 20 'Kim' && xdotool key Tab && xdotool type --delay 20 '010-1234-5678'");
+    test::runCommand(
+        "xdotool type --delay 20 'Kim' && xdotool key Tab && xdotool type --delay 20 "
+        "'010-1234-5678'");
     shoot("04-information");
     test::runCommand("xdotool key Return");
     ASSERT_TRUE(program.waitForOutput("event 33 recording-saved", 10s)) << program.output();
@@ -145,7 +157,8 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
         std::this_thread::sleep_for(20ms);
     }
     ASSERT_TRUE(program.waitForOutput("event 24 idle", 5s)) << program.output();
-    const std::string row = test::sqliteQuery(folder + "Ambrin.od2", "select Name, CID, FileName from RecordInfo");
+    const std::string row =
+        test::sqliteQuery(folder + "Ambrin.od2", "select Name, CID, FileName from RecordInfo");
     EXPECT_EQ(row.substr(0, row.find('|', row.find('|') + 1)), "Kim|010-1234-5678") << row;
     EXPECT_NE(row.find("/Kim_"), std::string::npos) << row;
 
@@ -155,7 +168,8 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
     ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "\n") == 2; }));
     shoot("05-menu");
     test::runCommand("xdotool key x");
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
+    ASSERT_TRUE(
+        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
     shoot("06-exit-question");
     test::runCommand("xdotool key Return");
     EXPECT_EQ(program.wait(15s), 0) << program.output() << program.errors();

@@ -16,7 +16,7 @@ namespace {
 
 // What the stand-ins saw, in order, shared by all of them.
 class Journal {
-public:
+  public:
     void add(std::string entry) {
         std::lock_guard lock(m_mutex);
         m_entries.push_back(std::move(entry));
@@ -34,7 +34,8 @@ public:
     bool waitFor(const std::string& entry, size_t times = 1) {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
-            return static_cast<size_t>(std::count(m_entries.begin(), m_entries.end(), entry)) >= times;
+            return static_cast<size_t>(std::count(m_entries.begin(), m_entries.end(), entry)) >=
+                   times;
         });
     }
     void clear() {
@@ -42,7 +43,7 @@ public:
         m_entries.clear();
     }
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_entries;
@@ -61,12 +62,13 @@ struct Behaviour {
 };
 
 class FakeWindow : public MainWindowInterface {
-public:
+  public:
     FakeWindow(AppContext& context, Journal& journal, const Behaviour& behaviour)
         : m_context(context), m_journal(journal), m_behaviour(behaviour) {}
     bool start() override {
         if (m_behaviour.registerWindow) {
-            m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
+            m_context.registry->registerObject("MainWindow",
+                                               std::make_shared<MainWindowObject>(this));
         }
         return true;
     }
@@ -78,30 +80,36 @@ public:
         m_journal.add(entry);
     }
     std::string selectedFile() override { return m_behaviour.selectedFile; }
-    void performAction(std::string_view action) override { m_journal.add("action " + std::string(action)); }
+    void performAction(std::string_view action) override {
+        m_journal.add("action " + std::string(action));
+    }
     void openManual() override { m_journal.add("manual"); }
 
-private:
+  private:
     AppContext& m_context;
     Journal& m_journal;
     const Behaviour& m_behaviour;
 };
 
 class FakeTray : public TrayWindowInterface {
-public:
+  public:
     explicit FakeTray(Journal& journal) : m_journal(journal) {}
     bool start() override { return true; }
-    void onEvent(const EngineEvent& event) override { m_journal.add("tray " + std::to_string(number(event.code()))); }
+    void onEvent(const EngineEvent& event) override {
+        m_journal.add("tray " + std::to_string(number(event.code())));
+    }
 
-private:
+  private:
     Journal& m_journal;
 };
 
 class FakeRecorder : public RecorderInterface {
-public:
-    FakeRecorder(Journal& journal, const Behaviour& behaviour) : m_journal(journal), m_behaviour(behaviour) {}
+  public:
+    FakeRecorder(Journal& journal, const Behaviour& behaviour)
+        : m_journal(journal), m_behaviour(behaviour) {}
     bool initialize(InputLine line) override {
-        m_journal.add(line == InputLine::Microphone ? "recorder init microphone" : "recorder init line");
+        m_journal.add(line == InputLine::Microphone ? "recorder init microphone"
+                                                    : "recorder init line");
         return m_behaviour.recorderInitializes;
     }
     CaptureError lastError() const override { return CaptureError::OpenFailed; }
@@ -113,14 +121,15 @@ public:
     void close() override { m_journal.add("recorder close"); }
     std::string fileName() const override { return "/calls/20120731/20120731153012.wav"; }
 
-private:
+  private:
     Journal& m_journal;
     const Behaviour& m_behaviour;
 };
 
 class FakePlayer : public PlayerInterface {
-public:
-    FakePlayer(Journal& journal, const Behaviour& behaviour) : m_journal(journal), m_behaviour(behaviour) {}
+  public:
+    FakePlayer(Journal& journal, const Behaviour& behaviour)
+        : m_journal(journal), m_behaviour(behaviour) {}
     ~FakePlayer() override { m_journal.add("player freed"); }
     bool open(const std::string& path) override {
         m_journal.add("player open " + path);
@@ -130,19 +139,23 @@ public:
     void pause() override { m_journal.add("player pause"); }
     void stop() override { m_journal.add("player stop"); }
     void seek(std::chrono::milliseconds position) override {
-        m_journal.add("player seek " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(position).count()));
+        m_journal.add(
+            "player seek " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(position).count()));
     }
     std::chrono::milliseconds seekUnit() const override { return std::chrono::seconds(1); }
 
-private:
+  private:
     Journal& m_journal;
     const Behaviour& m_behaviour;
 };
 
 class FakeMixer : public MixerInterface {
-public:
+  public:
     FakeMixer(Journal& journal, const Behaviour& behaviour)
-        : m_journal(journal), m_playback(behaviour.playbackVolume), m_record(behaviour.recordVolume) {}
+        : m_journal(journal),
+          m_playback(behaviour.playbackVolume),
+          m_record(behaviour.recordVolume) {}
     int playbackVolume() override { return m_playback; }
     void setPlaybackVolume(int percent) override {
         m_playback = percent;
@@ -154,14 +167,14 @@ public:
         m_journal.add("record volume " + std::to_string(percent));
     }
 
-private:
+  private:
     Journal& m_journal;
     std::atomic<int> m_playback;
     std::atomic<int> m_record;
 };
 
 class EngineControllerTest : public test::EnvironmentTest {
-protected:
+  protected:
     EngineControllerTest() {
         env.setVariable("AMBRIN_UI_LANG", "1033");
         settings = std::make_unique<SettingsStore>(env.path("opt") + "/");
@@ -180,10 +193,16 @@ protected:
 
     EngineParts parts() {
         EngineParts p;
-        p.makeMainWindow = [this](AppContext& c) { return std::make_unique<FakeWindow>(c, journal, behaviour); };
+        p.makeMainWindow = [this](AppContext& c) {
+            return std::make_unique<FakeWindow>(c, journal, behaviour);
+        };
         p.makeTrayWindow = [this](AppContext&) { return std::make_unique<FakeTray>(journal); };
-        p.makeRecorder = [this](AppContext&) { return std::make_unique<FakeRecorder>(journal, behaviour); };
-        p.makePlayer = [this](AppContext&) { return std::make_unique<FakePlayer>(journal, behaviour); };
+        p.makeRecorder = [this](AppContext&) {
+            return std::make_unique<FakeRecorder>(journal, behaviour);
+        };
+        p.makePlayer = [this](AppContext&) {
+            return std::make_unique<FakePlayer>(journal, behaviour);
+        };
         if (behaviour.withMixer) {
             p.makeMixer = [this](AppContext&, MainWindowInterface*) {
                 journal.add("mixer created");
@@ -210,7 +229,9 @@ protected:
         journal.clear();
     }
 
-    void post(EventCode code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
+    void post(EventCode code, int parameter = 0) {
+        controller->postEvent(std::make_unique<EngineEvent>(code, parameter));
+    }
 
     // Waits until every event posted so far has been handled: event 32 is always broadcast.
     void settle() {
@@ -298,7 +319,7 @@ TEST_F(EngineControllerTest, PlayPauseResumeAndStopFollowTheStateTable) {
     EXPECT_EQ(journal.count("player play"), 2u);
 
     post(EventCode::Seek, 42);
-    post(EventCode::Stop);  // from Playing: the player is stopped and freed
+    post(EventCode::Stop);     // from Playing: the player is stopped and freed
     post(EventCode::Seek, 7);  // no player any more
     settle();
     EXPECT_EQ(journal.count("player seek 42"), 1u);
@@ -391,7 +412,8 @@ TEST_F(EngineControllerTest, QuitStopsClosesBroadcastsAndReleasesTheExit) {
 
     // Events posted after the event thread ended stay queued and are freed with the queue.
     for (int i = 0; i < 3; ++i) {
-        controller->postEvent(std::make_unique<TextEvent>(EventCode::WarningText, std::string(100, 'x')));
+        controller->postEvent(
+            std::make_unique<TextEvent>(EventCode::WarningText, std::string(100, 'x')));
     }
     post(EventCode::QuitAsk);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -413,9 +435,9 @@ TEST_F(EngineControllerTest, StartUpRaisesLowVolumesAndAsksForBothOnce) {
     EXPECT_EQ(journal.count("mixer created"), 1u);
     // Events 11 and 13 hand the volumes to the main window only.
     EXPECT_EQ(journal.count("window 30=21"), 1u);
-    const auto recordNotices = std::count_if(entries.begin(), entries.end(), [](const std::string& e) {
-        return e.rfind("window 31=", 0) == 0;
-    });
+    const auto recordNotices =
+        std::count_if(entries.begin(), entries.end(),
+                      [](const std::string& e) { return e.rfind("window 31=", 0) == 0; });
     EXPECT_EQ(recordNotices, 1);
     EXPECT_EQ(controller->recordVolume(), 50);
     EXPECT_EQ(journal.count("tray 30"), 0u);

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/SettingsStore.h"
 #include "codec/WavReader.h"
+#include "core/SettingsStore.h"
 #include "platform/StringTable.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 
 class ProgramTest : public test::EnvironmentTest {
-protected:
+  protected:
     // Every start records from the private sound server's line.
     test::AudioLine line{env};
 
@@ -35,7 +35,8 @@ protected:
         return folder + "/";
     }
 
-    std::unique_ptr<ChildProcess> launch(const std::string& folder, std::vector<std::string> args = {"--headless"}) {
+    std::unique_ptr<ChildProcess> launch(const std::string& folder,
+                                         std::vector<std::string> args = {"--headless"}) {
         return std::make_unique<ChildProcess>(folder + "ambrin", args, env.root());
     }
 
@@ -51,18 +52,24 @@ TEST_F(ProgramTest, RunsUntilSigtermThenTearsDownInOrder) {
     const std::string folder = install("opt");
     test::writeFile(folder + "__temp__.wav", "left from a playback");
     auto program = launch(folder);
-    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->output() << program->errors();
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s))
+        << program->output() << program->errors();
     program->signal(SIGTERM);
     const auto code = program->wait(5s);
     ASSERT_TRUE(code.has_value()) << "did not end within 5 s";
     EXPECT_EQ(*code, 0);
     const std::string out = program->output();
-    EXPECT_LT(position(out, "event 9 close-windows"), position(out, "shutdown: engine controller freed"));
-    EXPECT_LT(position(out, "shutdown: engine controller freed"), position(out, "shutdown: database closed"));
-    EXPECT_LT(position(out, "shutdown: database closed"), position(out, "shutdown: settings freed"));
-    EXPECT_LT(position(out, "shutdown: settings freed"), position(out, "shutdown: temporary playback file removed"));
+    EXPECT_LT(position(out, "event 9 close-windows"),
+              position(out, "shutdown: engine controller freed"));
+    EXPECT_LT(position(out, "shutdown: engine controller freed"),
+              position(out, "shutdown: database closed"));
+    EXPECT_LT(position(out, "shutdown: database closed"),
+              position(out, "shutdown: settings freed"));
+    EXPECT_LT(position(out, "shutdown: settings freed"),
+              position(out, "shutdown: temporary playback file removed"));
     EXPECT_FALSE(test::readFile(folder + "__temp__.wav").size() > 0);
-    EXPECT_NE(::access((folder + "db").c_str(), F_OK), -1);  // the recordings folder is made at start
+    EXPECT_NE(::access((folder + "db").c_str(), F_OK),
+              -1);  // the recordings folder is made at start
 }
 
 TEST_F(ProgramTest, FirstStartWritesEveryDefaultAndASecondChangesNothing) {
@@ -75,7 +82,8 @@ TEST_F(ProgramTest, FirstStartWritesEveryDefaultAndASecondChangesNothing) {
     }
     const std::string first = test::readFile(settingsFile());
     for (const auto& definition : SettingsStore::table()) {
-        EXPECT_NE(first.find(std::string("\"") + definition.name + "\"="), std::string::npos) << definition.name;
+        EXPECT_NE(first.find(std::string("\"") + definition.name + "\"="), std::string::npos)
+            << definition.name;
     }
     EXPECT_NE(first.find("\"InstallPath\"=\"" + folder + "\""), std::string::npos);
     {
@@ -173,10 +181,12 @@ TEST_F(ProgramTest, AnUnreachableSoundServerEndsTheProgramWithTheDeviceMessage) 
     const std::string folder = install("opt");
     auto program = launch(folder);
     ASSERT_EQ(program->wait(10s), 7);  // no audio input: a failure a service manager sees
-    EXPECT_NE(program->errors().find("Ambrin+: Fail to Initialize Audio Device. [30]"), std::string::npos)
+    EXPECT_NE(program->errors().find("Ambrin+: Fail to Initialize Audio Device. [30]"),
+              std::string::npos)
         << program->errors();
     EXPECT_EQ(program->errors().find("Do you want to exit?"), std::string::npos);
-    EXPECT_NE(program->output().find("shutdown: temporary playback file removed"), std::string::npos);
+    EXPECT_NE(program->output().find("shutdown: temporary playback file removed"),
+              std::string::npos);
 }
 
 TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
@@ -213,8 +223,8 @@ TEST_F(ProgramTest, ACallOnTheLineBecomesOneWaveFileByItself) {
     const std::string bytes = test::readFile(files[0]);
     std::size_t firstLoud = 0;
     for (std::size_t i = info->dataOffset; i + 1 < bytes.size(); i += 2) {
-        const auto sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                                      (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+        const auto sample = static_cast<std::int16_t>(
+            static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
         if (sample > 6882) {
             firstLoud = (i - info->dataOffset) / 2;
             break;
@@ -302,7 +312,8 @@ TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
         for (int i = 0; i < 60; ++i) {
             const std::string out = program->output();
             std::size_t count = 0;
-            for (std::size_t at = out.find("event 24 idle"); at != std::string::npos; at = out.find("event 24 idle", at + 1)) {
+            for (std::size_t at = out.find("event 24 idle"); at != std::string::npos;
+                 at = out.find("event 24 idle", at + 1)) {
                 ++count;
             }
             if (count >= static_cast<std::size_t>(expectedIdle)) {
@@ -320,7 +331,9 @@ TEST_F(ProgramTest, ALongCallBecomesARecordAndAShortOneLeavesNothing) {
 
     const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 1u) << "the short call's file must be gone";
-    const std::string rows = test::sqliteQuery(folder + "Ambrin.od2", "select CallType, TotalTime, FileName, length(Date) from RecordInfo");
+    const std::string rows =
+        test::sqliteQuery(folder + "Ambrin.od2",
+                          "select CallType, TotalTime, FileName, length(Date) from RecordInfo");
     const int duration = wavDurationSeconds(files[0]);
     EXPECT_GT(duration, 6);
     EXPECT_EQ(rows, "2|" + std::to_string(duration) + "|" + files[0] + "|14\n");
@@ -342,7 +355,8 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
         ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
         ASSERT_TRUE(line.write(signals::speechLike(4.0, 11), true));
         EXPECT_EQ(launch(folder, {"--command", "stop"})->wait(5s), 0);
-        for (int i = 0; i < 100 && program->output().find("event 24 idle", saved) == std::string::npos; ++i) {
+        for (int i = 0;
+             i < 100 && program->output().find("event 24 idle", saved) == std::string::npos; ++i) {
             std::this_thread::sleep_for(20ms);
         }
         std::this_thread::sleep_for(1100ms);  // the next call starts in another second
@@ -351,7 +365,8 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
     EXPECT_EQ(program->wait(5s), 0);
 
     const std::string rows =
-        test::sqliteQuery(folder + "Ambrin.od2", "select FileName || '|' || TotalTime from RecordInfo order by FileName");
+        test::sqliteQuery(folder + "Ambrin.od2",
+                          "select FileName || '|' || TotalTime from RecordInfo order by FileName");
     const auto files = test::filesUnder(folder + "db");
     ASSERT_EQ(files.size(), 2u) << rows;
     for (const auto& file : files) {
@@ -361,11 +376,13 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
         ASSERT_NE(at, std::string::npos) << discovered;
         const int seconds = std::stoi(discovered.substr(at + 15, 2));
         EXPECT_GE(seconds, 3);  // about 4 s of speech
-        EXPECT_NE(rows.find(file + "|" + std::to_string(seconds) + "\n"), std::string::npos) << rows << discovered;
+        EXPECT_NE(rows.find(file + "|" + std::to_string(seconds) + "\n"), std::string::npos)
+            << rows << discovered;
     }
     const std::string mp3 = files[0].substr(files[0].size() - 4) == ".mp3" ? files[0] : files[1];
     const std::string ogg = mp3 == files[0] ? files[1] : files[0];
-    EXPECT_NE(test::runCommand("ogginfo '" + ogg + "'").find("Playback length: 0m:0"), std::string::npos);
+    EXPECT_NE(test::runCommand("ogginfo '" + ogg + "'").find("Playback length: 0m:0"),
+              std::string::npos);
     const std::string decoded = test::runCommand("mpg123 -t '" + mp3 + "'");
     EXPECT_NE(decoded.find("MPEG 1"), std::string::npos) << decoded;  // 128 kbit/s is MPEG-1
     EXPECT_EQ(decoded.find("error"), std::string::npos) << decoded;
@@ -374,7 +391,7 @@ TEST_F(ProgramTest, OggAndMp3CallsAreStoredWithTheirTrueLength) {
 // A tmpfs of a given size, where the machine allows mounting (root in a sandbox that permits
 // it); unmounted at destruction.
 class SmallVolume {
-public:
+  public:
     SmallVolume(const std::string& folder, std::uint64_t bytes) : m_folder(folder) {
         ::mkdir(folder.c_str(), 0755);
         const std::string options = "size=" + std::to_string(bytes);
@@ -387,7 +404,7 @@ public:
     }
     bool mounted() const { return m_mounted; }
 
-private:
+  private:
     std::string m_folder;
     bool m_mounted = false;
 };
@@ -406,7 +423,8 @@ TEST_F(ProgramTest, ADatabaseDriveWithFortyMebibytesFreeEndsTheStartWithAWarning
         }
         auto program = launch(folder);
         ASSERT_EQ(program->wait(5s), 4);  // too little disk
-        EXPECT_NE(program->errors().find("Ambrin+: " + loadString(str::kDiskSpaceLow)), std::string::npos)
+        EXPECT_NE(program->errors().find("Ambrin+: " + loadString(str::kDiskSpaceLow)),
+                  std::string::npos)
             << program->errors();
         EXPECT_EQ(program->output().find("ambrin: running"), std::string::npos);
     }

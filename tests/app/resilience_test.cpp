@@ -26,13 +26,18 @@ using test::ChildProcess;
 
 // A sound server of the test's own, which the test may stop and start again.
 class OwnSoundServer {
-public:
+  public:
     explicit OwnSoundServer(std::string folder) : m_folder(std::move(folder)) {}
     ~OwnSoundServer() { stop(); }
-    bool start() { return std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0; }
+    bool start() {
+        return std::system(
+                   (std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0;
+    }
     void stop() {
         closeLine();
-        std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1").c_str());
+        std::system(
+            (std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1")
+                .c_str());
     }
     std::string address() const { return "unix:" + m_folder + "/native"; }
     bool write(const signals::Samples& samples, bool paced) {
@@ -52,13 +57,13 @@ public:
         }
     }
 
-private:
+  private:
     std::string m_folder;
     int m_fifo = -1;
 };
 
 class ResilienceTest : public test::EnvironmentTest {
-protected:
+  protected:
     std::string install(const std::string& name) {
         const std::string folder = env.path(name);
         ::mkdir(folder.c_str(), 0755);
@@ -66,7 +71,8 @@ protected:
         return folder + "/";
     }
     std::unique_ptr<ChildProcess> launch(const std::string& folder) {
-        return std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--headless"}, env.root());
+        return std::make_unique<ChildProcess>(folder + "ambrin",
+                                              std::vector<std::string>{"--headless"}, env.root());
     }
 };
 
@@ -100,7 +106,8 @@ TEST_F(ResilienceTest, AVanishedSoundServerEndsTheCallAndTheNextCallRecordsAfter
     for (int i = 0; i < 50 && test::occurrences(program->output(), "event 24 idle") < 2; ++i) {
         ASSERT_TRUE(server.write(signals::silence(0.25), true));
     }
-    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u) << program->output();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u)
+        << program->output();
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(5s), 0);
     EXPECT_EQ(test::filesUnder(folder + "db").size(), 2u);
@@ -142,15 +149,18 @@ TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnc
         std::FILE* file = std::fopen(filler.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         const std::vector<char> block(1 << 16, 'x');
-        for (std::uintmax_t written = 0; written + block.size() + 200 * 1024 < free; written += block.size()) {
+        for (std::uintmax_t written = 0; written + block.size() + 200 * 1024 < free;
+             written += block.size()) {
             std::fwrite(block.data(), 1, block.size(), file);
         }
         std::fclose(file);
     }
     ASSERT_TRUE(server.write(signals::speechLike(30.0, 2), false));
     ASSERT_TRUE(program->waitForOutput("event 24 idle", 20s)) << program->output();
-    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u) << program->output();
-    for (int i = 0; i < 100 && program->errors().find("The disk is full") == std::string::npos; ++i) {
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 1u)
+        << program->output();
+    for (int i = 0; i < 100 && program->errors().find("The disk is full") == std::string::npos;
+         ++i) {
         std::this_thread::sleep_for(20ms);
     }
     EXPECT_EQ(test::occurrences(program->errors(), "The disk is full"), 1u) << program->errors();
@@ -161,10 +171,12 @@ TEST_F(ResilienceTest, AFullDiskEndsTheCallWithItsRecordAndTheNextCallRecordsOnc
     std::this_thread::sleep_for(1100ms);  // a new second, a new name
     ASSERT_TRUE(server.write(signals::silence(2.0), true));
     ASSERT_TRUE(server.write(signals::tone(300, 2.0, 14000), true));
-    for (int i = 0; i < 60 && test::occurrences(program->output(), "event 33 recording-saved") < 2; ++i) {
+    for (int i = 0; i < 60 && test::occurrences(program->output(), "event 33 recording-saved") < 2;
+         ++i) {
         ASSERT_TRUE(server.write(signals::silence(0.25), true));
     }
-    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u) << program->output() << program->errors();
+    EXPECT_EQ(test::occurrences(program->output(), "event 33 recording-saved"), 2u)
+        << program->output() << program->errors();
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(5s), 0);
     EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), "2\n");
@@ -185,7 +197,8 @@ TEST_F(ResilienceTest, ADamagedDatabaseIsNamedAndLeftAsItIs) {
     test::writeFile(folder + "Ambrin.od2", noise);
     auto program = launch(folder);
     ASSERT_EQ(program->wait(10s), 6);  // refused: the service manager sees the failure
-    EXPECT_NE(program->errors().find(folder + "Ambrin.od2"), std::string::npos) << program->errors();
+    EXPECT_NE(program->errors().find(folder + "Ambrin.od2"), std::string::npos)
+        << program->errors();
     EXPECT_EQ(program->output().find("ambrin: running"), std::string::npos);
     EXPECT_EQ(test::readFile(folder + "Ambrin.od2"), noise);
 }
@@ -204,8 +217,8 @@ TEST_F(ResilienceTest, ACallCutByAKillIsRepairedAndStoredAtTheNextStart) {
         store.writeInt(setting::kRecordFormat, format);
         auto program = launch(folder);
         ASSERT_TRUE(program->waitForOutput("ambrin: running", 10s)) << program->errors();
-        auto record = std::make_unique<ChildProcess>(folder + "ambrin", std::vector<std::string>{"--command", "record"},
-                                                     env.root());
+        auto record = std::make_unique<ChildProcess>(
+            folder + "ambrin", std::vector<std::string>{"--command", "record"}, env.root());
         ASSERT_EQ(record->wait(5s), 0);
         ASSERT_TRUE(program->waitForOutput("event 27 recording", 5s));
         // Past the first checkpoint (5 s), then the program dies without a word.
@@ -216,15 +229,19 @@ TEST_F(ResilienceTest, ACallCutByAKillIsRepairedAndStoredAtTheNextStart) {
 
         auto next = launch(folder);
         ASSERT_TRUE(next->waitForOutput("ambrin: running", 10s)) << next->errors();
-        EXPECT_NE(next->output().find("was repaired and saved"), std::string::npos) << next->output();
+        EXPECT_NE(next->output().find("was repaired and saved"), std::string::npos)
+            << next->output();
         next->signal(SIGTERM);
         ASSERT_EQ(next->wait(5s), 0);
-        EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"), std::to_string(calls) + "\n") << format;
+        EXPECT_EQ(test::sqliteQuery(folder + "Ambrin.od2", "select count(*) from RecordInfo"),
+                  std::to_string(calls) + "\n")
+            << format;
         std::this_thread::sleep_for(1100ms);
     }
     // Each kept its audio up to the last checkpoint at least.
     std::string totals;
-    const std::string command = "sqlite3 '" + folder + "Ambrin.od2' 'select TotalTime from RecordInfo' 2>&1";
+    const std::string command =
+        "sqlite3 '" + folder + "Ambrin.od2' 'select TotalTime from RecordInfo' 2>&1";
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[128];
         while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {

@@ -42,7 +42,8 @@ int envInt(const char* name, int fallback) {
 long openDescriptors(pid_t pid) {
     long n = 0;
     std::error_code error;
-    for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error);
+    for (auto it =
+             std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error);
          it != std::filesystem::directory_iterator(); ++it) {
         ++n;
     }
@@ -51,7 +52,7 @@ long openDescriptors(pid_t pid) {
 
 // Writes line audio at a fixed multiple of real time.
 class FastLine {
-public:
+  public:
     FastLine(const std::string& fifo, double speed) : m_speed(speed) {
         m_fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
     }
@@ -72,12 +73,13 @@ public:
             }
             done += static_cast<std::size_t>(put);
             m_audioSeconds += static_cast<double>(put) / 16000.0;
-            std::this_thread::sleep_until(m_start + std::chrono::duration<double>(m_audioSeconds / m_speed));
+            std::this_thread::sleep_until(m_start +
+                                          std::chrono::duration<double>(m_audioSeconds / m_speed));
         }
         return true;
     }
 
-private:
+  private:
     int m_fd = -1;
     double m_speed;
     double m_audioSeconds = 0;
@@ -87,14 +89,17 @@ private:
 TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
     test::TestEnvironment env;
     const int calls = envInt("AMBRIN_SOAK_CALLS", 24);
-    const double dayHours = envInt("AMBRIN_SOAK_HOURS", 0) > 0 ? envInt("AMBRIN_SOAK_HOURS", 0) : 0.5;
+    const double dayHours =
+        envInt("AMBRIN_SOAK_HOURS", 0) > 0 ? envInt("AMBRIN_SOAK_HOURS", 0) : 0.5;
     const double speed = envInt("AMBRIN_SOAK_SPEED", 40);
 
     const std::string line = env.path("line");
     ASSERT_EQ(std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + line).c_str()), 0);
     struct StopServer {
         std::string folder;
-        ~StopServer() { std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + folder).c_str()); }
+        ~StopServer() {
+            std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + folder).c_str());
+        }
     } stopServer{line};
     env.setVariable("PULSE_SERVER", "unix:" + line + "/native");
 
@@ -133,8 +138,13 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
         std::this_thread::sleep_until(gapStarted + 1100ms);
         ASSERT_TRUE(fifo.write(signals::tone(300.0 + 40 * (i % 10), lengths[i], 12000)));
         // Silence until the call has ended and been stored.
-        for (int tries = 0; test::occurrences(program.output(), "event 24 idle") < static_cast<std::size_t>(i + 1); ++tries) {
-            ASSERT_LT(tries, 400) << "call " << i << " did not end:\n" << program.output().substr(program.output().size() > 2000 ? program.output().size() - 2000 : 0);
+        for (int tries = 0;
+             test::occurrences(program.output(), "event 24 idle") < static_cast<std::size_t>(i + 1);
+             ++tries) {
+            ASSERT_LT(tries, 400) << "call " << i << " did not end:\n"
+                                  << program.output().substr(program.output().size() > 2000
+                                                                 ? program.output().size() - 2000
+                                                                 : 0);
             ASSERT_TRUE(fifo.write(signals::silence(0.5)));
         }
         if (i == 0) {
@@ -150,8 +160,9 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
     // One record per call, in order, each with its own file and the file's length.
     std::string rows;
     {
-        const std::string command = "sqlite3 -separator '|' '" + folder +
-                                    "Ambrin.od2' 'select FileName, TotalTime from RecordInfo order by rowid'";
+        const std::string command =
+            "sqlite3 -separator '|' '" + folder +
+            "Ambrin.od2' 'select FileName, TotalTime from RecordInfo order by rowid'";
         FILE* pipe = ::popen(command.c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         char buffer[1024];
@@ -177,8 +188,10 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
         // real time, every millisecond the engine takes to start or stop a file is 40 ms of
         // audio more (a 0.4 s pause of the event thread, a disk flush say, adds 16 s), hence
         // the generous upper bound. Too long loses nothing; too short would.
-        EXPECT_GE(total, static_cast<int>(lengths[static_cast<std::size_t>(n)]) - 1) << "call " << n << " " << path;
-        EXPECT_LE(total, static_cast<int>(lengths[static_cast<std::size_t>(n)]) + 30) << "call " << n << " " << path;
+        EXPECT_GE(total, static_cast<int>(lengths[static_cast<std::size_t>(n)]) - 1)
+            << "call " << n << " " << path;
+        EXPECT_LE(total, static_cast<int>(lengths[static_cast<std::size_t>(n)]) + 30)
+            << "call " << n << " " << path;
         const char* extension = n % 3 == 0 ? ".ogg" : n % 3 == 1 ? ".mp3" : ".wav";
         EXPECT_EQ(path.substr(path.size() - 4), extension) << path;
         ++n;
@@ -192,8 +205,9 @@ TEST(Soak, EveryCallOfADayBecomesOneFileAndOneRecord) {
     EXPECT_LE(std::labs(rssAfterAll - rssAfterFirst), rssAfterFirst / 20 + 512)
         << "resident memory went from " << rssAfterFirst << " KiB to " << rssAfterAll << " KiB";
 #endif
-    std::printf("soak: %d calls, %.1f h of line audio at %.0fx; RSS %ld -> %ld KiB; fds %ld -> %ld\n", calls,
-                dayHours, speed, rssAfterFirst, rssAfterAll, fdsAfterFirst, fdsAfterAll);
+    std::printf(
+        "soak: %d calls, %.1f h of line audio at %.0fx; RSS %ld -> %ld KiB; fds %ld -> %ld\n",
+        calls, dayHours, speed, rssAfterFirst, rssAfterAll, fdsAfterFirst, fdsAfterAll);
 }
 
 }  // namespace

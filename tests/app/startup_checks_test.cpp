@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
 class DiskSpaceCheckTest : public test::EnvironmentTest {
-protected:
+  protected:
     DiskSpaceCheckTest() : store(env.path("opt") + "/") {}
 
     bool checkWith(std::optional<std::uint64_t> freeBytes) {

@@ -11,16 +11,16 @@
 #include <mutex>
 #include <thread>
 
-#include "core/AppContext.h"
 #include "app/CommandMenu.h"
 #include "app/EngineController.h"
-#include "core/EngineEvent.h"
 #include "app/HeadlessWindow.h"
 #include "app/MenuCommands.h"
-#include "core/ObjectRegistry.h"
 #include "app/PasswordDialog.h"
-#include "core/SettingsStore.h"
 #include "app/TrayWindow.h"
+#include "core/AppContext.h"
+#include "core/EngineEvent.h"
+#include "core/ObjectRegistry.h"
+#include "core/SettingsStore.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "support/GuiApplication.h"
@@ -31,7 +31,7 @@ namespace {
 
 // Stands for the main window: counts the restores the tray asks for.
 class RestoreCounter : public MainWindowInterface {
-public:
+  public:
     bool start() override { return true; }
     void onEvent(const EngineEvent&) override {}
     std::string selectedFile() override { return {}; }
@@ -45,8 +45,8 @@ public:
 };
 
 class TrayWindowTest : public test::EnvironmentTest {
-protected:
-    TrayWindowTest() : settings(env.path("") ) {
+  protected:
+    TrayWindowTest() : settings(env.path("")) {
         test::ensureGuiApplication();
         context.settings = &settings;
         context.registry = &registry;
@@ -76,7 +76,8 @@ protected:
         ASSERT_NE(dialog, nullptr);
         auto* edit = dialog->findChild<QLineEdit*>("editPassword");
         QTest::keyClicks(edit, text);
-        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
         QApplication::processEvents();
     }
 
@@ -89,11 +90,20 @@ protected:
         TransportStates states;
         for (QAction* action : menu->actions()) {
             switch (action->data().toInt()) {
-                case cmd::kRecord: states.record = action->isEnabled(); break;
-                case cmd::kPlay: states.play = action->isEnabled(); break;
-                case cmd::kPause: states.pause = action->isEnabled(); break;
-                case cmd::kStop: states.stop = action->isEnabled(); break;
-                default: break;
+                case cmd::kRecord:
+                    states.record = action->isEnabled();
+                    break;
+                case cmd::kPlay:
+                    states.play = action->isEnabled();
+                    break;
+                case cmd::kPause:
+                    states.pause = action->isEnabled();
+                    break;
+                case cmd::kStop:
+                    states.stop = action->isEnabled();
+                    break;
+                default:
+                    break;
             }
         }
         return states;

@@ -13,7 +13,7 @@ namespace ambrin {
 namespace {
 
 class SettingsStoreTest : public test::EnvironmentTest {
-protected:
+  protected:
     // A program folder, with or without the program file in it.
     std::string installation(const std::string& name, bool withProgram = true) {
         const std::string folder = env.path(name);
@@ -103,7 +103,7 @@ TEST_F(SettingsStoreTest, ResultCodesOfReads) {
 
     int number = 99;
     EXPECT_EQ(store.readInt("Missing", number), kSettingsNotFound);
-    EXPECT_EQ(number, 0);  // cleared before reading
+    EXPECT_EQ(number, 0);                                       // cleared before reading
     EXPECT_EQ(store.readInt("Short", number), kSettingsError);  // a text is not a number
 
     std::string text = "old";
@@ -128,11 +128,11 @@ TEST_F(SettingsStoreTest, NumbersAndBooleansRoundTrip) {
 
 TEST_F(SettingsStoreTest, ValuesOutOfRangeReadAsValidOnesAndAreListedButNotRewritten) {
     SettingsStore store(installation("opt"));
-    store.writeInt(setting::kTimeOfCallEnd, -1);        // would never end a call: the default
+    store.writeInt(setting::kTimeOfCallEnd, -1);          // would never end a call: the default
     store.writeInt(setting::kPreRecordTime, 0x7fffffff);  // the longest pre-roll
-    store.writeInt(setting::kRecordFormat, 7);          // no such format: the default
+    store.writeInt(setting::kRecordFormat, 7);            // no such format: the default
     store.writeInt(setting::kStartSoundValue, 30);
-    store.writeInt(setting::kEndSoundValue, 50);        // kept below the start level
+    store.writeInt(setting::kEndSoundValue, 50);  // kept below the start level
     EXPECT_EQ(store.intOr(setting::kTimeOfCallEnd, 0), 8);
     EXPECT_EQ(store.intOr(setting::kPreRecordTime, 0), 30000);
     EXPECT_EQ(store.intOr(setting::kRecordFormat, 0), 1);
@@ -147,7 +147,8 @@ TEST_F(SettingsStoreTest, ValuesOutOfRangeReadAsValidOnesAndAreListedButNotRewri
     EXPECT_EQ(corrections[2].name, setting::kEndSoundValue);
     EXPECT_EQ(corrections[3].name, setting::kPreRecordTime);
     EXPECT_EQ(corrections[3].stored, 0x7fffffff);
-    EXPECT_NE(test::readFile(env.path("config/Tavix/Ambrin+ v2.0.conf")).find("\"TimeOfCallEnd\"=dword:ffffffff"),
+    EXPECT_NE(test::readFile(env.path("config/Tavix/Ambrin+ v2.0.conf"))
+                  .find("\"TimeOfCallEnd\"=dword:ffffffff"),
               std::string::npos);
 }
 
@@ -184,7 +185,8 @@ TEST_F(SettingsStoreTest, RepairWritesTheDatabasePathWhenMissing) {
         SettingsStore store(first);
         // Only a repaired InstallPath writes the database folder right away; remove it and
         // change InstallPath so the next start repairs.
-        auto key = RegistryKey::open(Hive::CurrentUser, std::string(kCompanyKey) + "\\" + kProductKey);
+        auto key =
+            RegistryKey::open(Hive::CurrentUser, std::string(kCompanyKey) + "\\" + kProductKey);
         ASSERT_NE(key, nullptr);
         key->deleteValue(setting::kDatabasePath);
         store.writeString(setting::kInstallPath, "/somewhere/else/");

@@ -40,7 +40,8 @@ TEST_F(DesktopTest, WithoutADisplayMessagesGoToStandardErrorWithTheDefaultAnswer
     EXPECT_EQ(showMessage("Really?", kMbYesNo | kMbDefButton2), kIdNo);
     EXPECT_EQ(showMessage("Disk full", kMbIconWarning), kIdOk);
     const std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_NE(printed.find("Ambrin+: Do you want to exit? [answered Yes]\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Ambrin+: Do you want to exit? [answered Yes]\n"), std::string::npos)
+        << printed;
     EXPECT_NE(printed.find("Ambrin+: Really? [answered No]\n"), std::string::npos);
     EXPECT_NE(printed.find("Ambrin+: Disk full\n"), std::string::npos);
 }

@@ -18,8 +18,10 @@ constexpr const char* kKey = "SOFTWARE\\Tavix\\Ambrin+ v2.0";
 class RegistryTest : public EnvironmentTest {};
 
 TEST_F(RegistryTest, KeysMapToFilesAndRefuseEscapingPaths) {
-    EXPECT_EQ(RegistryKey::filePathFor(Hive::CurrentUser, kKey), env.path("config/Tavix/Ambrin+ v2.0.conf"));
-    EXPECT_EQ(RegistryKey::filePathFor(Hive::LocalMachine, "SOFTWARE\\Tavix\\Setup"), env.path("machine/Tavix/Setup.conf"));
+    EXPECT_EQ(RegistryKey::filePathFor(Hive::CurrentUser, kKey),
+              env.path("config/Tavix/Ambrin+ v2.0.conf"));
+    EXPECT_EQ(RegistryKey::filePathFor(Hive::LocalMachine, "SOFTWARE\\Tavix\\Setup"),
+              env.path("machine/Tavix/Setup.conf"));
     EXPECT_EQ(RegistryKey::filePathFor(Hive::CurrentUser, "SOFTWARE\\..\\x"), "");
     EXPECT_EQ(RegistryKey::filePathFor(Hive::CurrentUser, "SOFTWARE\\a\\\\b"), "");
     EXPECT_EQ(RegistryKey::open(Hive::CurrentUser, kKey), nullptr);
@@ -54,12 +56,14 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndSurviveReopening) {
 TEST_F(RegistryTest, UnknownLinesOfAHandEditedFileAreKept) {
     auto key = RegistryKey::create(Hive::CurrentUser, kKey);
     ASSERT_NE(key, nullptr);
-    test::writeFile(key->filePath(), "; note\n[odd section]\n\"A\"=dword:zz\n\"B\"=\"x\"\ngarbage line\n");
+    test::writeFile(key->filePath(),
+                    "; note\n[odd section]\n\"A\"=dword:zz\n\"B\"=\"x\"\ngarbage line\n");
     RegValue value;
     EXPECT_EQ(key->query("A", value), RegResult::NotFound);
     ASSERT_EQ(key->setDword("C", 3), RegResult::Ok);
     const std::string content = test::readFile(key->filePath());
-    for (const char* kept : {"; note", "[odd section]", "\"A\"=dword:zz", "garbage line", "\"B\"=\"x\""}) {
+    for (const char* kept :
+         {"; note", "[odd section]", "\"A\"=dword:zz", "garbage line", "\"B\"=\"x\""}) {
         EXPECT_NE(content.find(kept), std::string::npos) << kept;
     }
     ASSERT_EQ(key->query("B", value), RegResult::Ok);
@@ -96,7 +100,8 @@ TEST_F(RegistryTest, ConcurrentWritersFromThreadsAndProcessesLoseNothing) {
         for (int t = 0; t < kThreads; ++t) {
             for (int i = 0; i < kValues; ++i) {
                 RegValue value;
-                const std::string name = std::string(who) + std::to_string(t) + "_" + std::to_string(i);
+                const std::string name =
+                    std::string(who) + std::to_string(t) + "_" + std::to_string(i);
                 ASSERT_EQ(key->query(name, value), RegResult::Ok) << name;
                 EXPECT_EQ(value.dword, static_cast<std::uint32_t>(i));
             }

@@ -16,7 +16,8 @@ std::vector<std::string> conversions(std::string_view text) {
     static const std::regex pattern("%[-+ #0-9.]*[a-zA-Z]");
     std::vector<std::string> out;
     const std::string copy(text);
-    for (auto it = std::sregex_iterator(copy.begin(), copy.end(), pattern); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(copy.begin(), copy.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
         out.push_back(it->str());
     }
     return out;
@@ -39,14 +40,16 @@ TEST(StringTable, TextsTheProgramShowsVerbatim) {
     EXPECT_EQ(english.text(str::kAudioInitFailed), "Fail to Initialize Audio Device.");
     EXPECT_EQ(english.text(str::kExitQuestion), "Do you want to exit?");
     EXPECT_EQ(english.text(str::kDiskSpaceLow),
-              "HardDisk is the lack of capacity. Please delete unnecessary files.\nPlease quit the program");
+              "HardDisk is the lack of capacity. Please delete unnecessary files.\nPlease quit the "
+              "program");
     EXPECT_EQ(english.text(str::kDatabaseHeader),
               "Date;Duration;Type;Name;Phone Num.;Organization;Address;Contents;ETC1;ETC2;Path;");
     EXPECT_TRUE(english.text(99999).empty());
 }
 
 TEST(StringTable, ParserHandlesEscapesCommentsAndBadLines) {
-    const auto table = StringTable::parse("# comment\n7\ta\\nb\\\\c\\t \r\nnot a line\n3\tthree\nx\ty\n");
+    const auto table =
+        StringTable::parse("# comment\n7\ta\\nb\\\\c\\t \r\nnot a line\n3\tthree\nx\ty\n");
     EXPECT_EQ(table.ids(), (std::vector<int>{3, 7}));
     EXPECT_EQ(table.text(7), "a\nb\\c\t ");
 }

@@ -47,7 +47,8 @@ TEST_F(WindowEndpointTest, FoundWithoutCaseAndAnswersSentMessages) {
 
 TEST_F(WindowEndpointTest, ASocketLeftByACrashedProcessIsNotAWindow) {
     // Bind a socket and close it without removing the file, as a killed process would.
-    const std::string path = WindowEndpoint::socketPath("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window");
+    const std::string path =
+        WindowEndpoint::socketPath("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window");
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -56,7 +57,8 @@ TEST_F(WindowEndpointTest, ASocketLeftByACrashedProcessIsNotAWindow) {
     ::close(fd);
 
     EXPECT_FALSE(WindowEndpoint::exists("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window"));
-    EXPECT_FALSE(WindowEndpoint::post("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window", {kWmTrayNotify, 0, 515}));
+    EXPECT_FALSE(WindowEndpoint::post("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window",
+                                      {kWmTrayNotify, 0, 515}));
     auto endpoint = WindowEndpoint::create("Mirelo_TrayUI", "Mirelo_TrayUI Hidden Window",
                                            [](const WindowMessage&) { return std::int64_t{7}; });
     ASSERT_NE(endpoint, nullptr);
@@ -88,7 +90,8 @@ bool closedByEndpoint(int fd) {
 }
 
 TEST_F(WindowEndpointTest, IdleAndTricklingClientsDelayNoOtherMessage) {
-    auto endpoint = WindowEndpoint::create("Ambrin+", "Ambrin+", [](const WindowMessage& m) { return m.wParam; });
+    auto endpoint = WindowEndpoint::create("Ambrin+", "Ambrin+",
+                                           [](const WindowMessage& m) { return m.wParam; });
     ASSERT_NE(endpoint, nullptr);
     std::vector<int> idle;
     for (int i = 0; i < 100; ++i) {
@@ -112,12 +115,15 @@ TEST_F(WindowEndpointTest, IdleAndTricklingClientsDelayNoOtherMessage) {
 
     // Every message is answered while they sit there, each well within its own time-out.
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(WindowEndpoint::send("Ambrin+", "Ambrin+", {kWmCommand, 40 + i, 0}, std::chrono::milliseconds(500)), 40 + i);
+        EXPECT_EQ(WindowEndpoint::send("Ambrin+", "Ambrin+", {kWmCommand, 40 + i, 0},
+                                       std::chrono::milliseconds(500)),
+                  40 + i);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     trickler.join();
     EXPECT_TRUE(trickleCut.load()) << "a frame trickling in past its deadline was kept open";
-    // The oldest idle connections made room for newer ones at once; all of them went at their deadline.
+    // The oldest idle connections made room for newer ones at once; all of them went at their
+    // deadline.
     for (int fd : idle) {
         EXPECT_TRUE(closedByEndpoint(fd));
         ::close(fd);
@@ -126,7 +132,8 @@ TEST_F(WindowEndpointTest, IdleAndTricklingClientsDelayNoOtherMessage) {
 }
 
 TEST_F(WindowEndpointTest, GarbageFromAClientDoesNotStopTheListener) {
-    auto endpoint = WindowEndpoint::create("Ambrin+", "Ambrin+", [](const WindowMessage&) { return std::int64_t{5}; });
+    auto endpoint = WindowEndpoint::create("Ambrin+", "Ambrin+",
+                                           [](const WindowMessage&) { return std::int64_t{5}; });
     ASSERT_NE(endpoint, nullptr);
     const int fd = connectRaw("Ambrin+", "Ambrin+");
     ASSERT_GE(fd, 0);

@@ -26,14 +26,15 @@ TEST(CallDetectorLevel, TruncatesTowardZeroInSinglePrecision) {
 
 // Drives a detector buffer by buffer on the audio clock.
 class DetectorRun {
-public:
+  public:
     explicit DetectorRun(CallDetector::Settings settings) : m_settings(settings) {}
 
     CallDetector::Verdict buffer(std::int16_t value, std::size_t loudSamples = 512) {
         std::vector<std::int16_t> examined(512, 0);
         std::fill(examined.begin(), examined.begin() + static_cast<long>(loudSamples), value);
         m_clock += kBuffer;
-        const auto verdict = m_detector.onBuffer(examined.data(), examined.size(), m_clock, m_recording, m_settings);
+        const auto verdict =
+            m_detector.onBuffer(examined.data(), examined.size(), m_clock, m_recording, m_settings);
         return verdict;
     }
     void start(std::int64_t wallMilliseconds) {
@@ -42,7 +43,7 @@ public:
     }
     double seconds() const { return static_cast<double>(m_clock) / 16000.0; }
 
-private:
+  private:
     CallDetector m_detector;
     CallDetector::Settings m_settings;
     std::uint64_t m_clock = 0;
@@ -143,7 +144,7 @@ TEST(PreRoll, RoundsUpToWholeBuffers) {
 }
 
 class PreRollTest : public ::testing::Test {
-protected:
+  protected:
     void push(std::uint8_t tag) {
         std::vector<std::uint8_t> buffer(4096, tag);
         roll.push(buffer.data(), buffer.size());

@@ -34,7 +34,8 @@ TEST(InputMixerPercent, ConversionsRoundHalvesUpAndWriteByIntegerDivision) {
     EXPECT_EQ(InputMixer::toPercent(1, 0, 200), 1);  // 0.5 rounds up
     EXPECT_EQ(InputMixer::toPercent(7, 0, 0), -1);   // no range: no control
     for (int percent = 0; percent <= 100; ++percent) {
-        EXPECT_EQ(InputMixer::toPercent(InputMixer::fromPercent(percent, 0, Mixer::kFullScale), 0, Mixer::kFullScale),
+        EXPECT_EQ(InputMixer::toPercent(InputMixer::fromPercent(percent, 0, Mixer::kFullScale), 0,
+                                        Mixer::kFullScale),
                   percent);
     }
 }
@@ -48,7 +49,7 @@ TEST(VolumeWaveform, OneKilobyteGivesTwoHundredFiftyFivePointsInsideTheView) {
     const auto points = volumeWaveform(level, 300, 100);
     ASSERT_EQ(points.size(), 255u);
     for (const auto& point : points) {
-        EXPECT_GT(point.y, 0);    // clamped inside the view
+        EXPECT_GT(point.y, 0);  // clamped inside the view
         EXPECT_LT(point.y, 100);
         EXPECT_LE(point.x, 300);
     }
@@ -60,10 +61,12 @@ TEST(VolumeWaveform, OneKilobyteGivesTwoHundredFiftyFivePointsInsideTheView) {
 }
 
 class InputMixerTest : public test::EnvironmentTest {
-protected:
+  protected:
     InputMixerTest() : line(env), settings(env.path("opt") + "/") { context.settings = &settings; }
 
-    static int pactl(const std::string& arguments) { return std::system(("pactl " + arguments + " >/dev/null 2>&1").c_str()); }
+    static int pactl(const std::string& arguments) {
+        return std::system(("pactl " + arguments + " >/dev/null 2>&1").c_str());
+    }
 
     test::AudioLine line;
     SettingsStore settings;
@@ -71,7 +74,7 @@ protected:
 };
 
 class CountingWindow : public MainWindowInterface {
-public:
+  public:
     bool start() override { return true; }
     void onEvent(const EngineEvent&) override {}
     std::string selectedFile() override { return {}; }
@@ -133,27 +136,31 @@ TEST_F(InputMixerTest, WithoutAServerVolumesAreMinusOne) {
 // A sound server's socket whose daemon is gone: the address exists and refuses every
 // connection. start() puts a real daemon of the test's own behind the same address.
 class RefusingServer {
-public:
+  public:
     explicit RefusingServer(std::string folder) : m_folder(std::move(folder)) {
         ::mkdir(m_folder.c_str(), 0700);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, socketPath().c_str(), sizeof address.sun_path - 1);
         m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        m_bound = m_socket >= 0 && ::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        m_bound = m_socket >= 0 && ::bind(m_socket, reinterpret_cast<const sockaddr*>(&address),
+                                          sizeof address) == 0;
     }
     ~RefusingServer() {
         closeSocket();
-        std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1").c_str());
+        std::system(
+            (std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " stop " + m_folder + " >/dev/null 2>&1")
+                .c_str());
     }
     bool refusing() const { return m_bound; }
     std::string address() const { return "unix:" + socketPath(); }
     bool start() {
         closeSocket();
-        return std::system((std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0;
+        return std::system(
+                   (std::string(AMBRIN_TEST_AUDIO_SCRIPT) + " start " + m_folder).c_str()) == 0;
     }
 
-private:
+  private:
     std::string socketPath() const { return m_folder + "/native"; }
     void closeSocket() {
         if (m_socket >= 0) {

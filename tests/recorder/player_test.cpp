@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <thread>
 
-#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "core/SettingsStore.h"
 #include "codec/WavSink.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "platform/Folders.h"
 #include "support/Signals.h"
 #include "support/TestEnvironment.h"
@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 
 // Every broadcast as the headless console shows it.
 class Broadcasts : public MainWindowInterface {
-public:
+  public:
     explicit Broadcasts(AppContext& context) : m_context(context) {}
     bool start() override {
         m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
@@ -61,7 +61,7 @@ public:
         m_lines.clear();
     }
 
-private:
+  private:
     AppContext& m_context;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -69,7 +69,7 @@ private:
 };
 
 class PlayerTest : public test::EnvironmentTest {
-protected:
+  protected:
     PlayerTest() : settings(env.path("opt") + "/") {
         env.setVariable("AMBRIN_AUDIO_SINK", "fakesink sync=true");
         settings.writeBool(setting::kAutoVolume, true);
@@ -112,7 +112,9 @@ protected:
         context.setCurrentFile(path);
         controller->postEvent(std::make_unique<EngineEvent>(EventCode::Play));
     }
-    void post(EventCode code, int parameter = 0) { controller->postEvent(std::make_unique<EngineEvent>(code, parameter)); }
+    void post(EventCode code, int parameter = 0) {
+        controller->postEvent(std::make_unique<EngineEvent>(code, parameter));
+    }
 
     SettingsStore settings;
     AppContext context;
@@ -131,8 +133,8 @@ TEST_F(PlayerTest, ATenSecondRecordingCountsEverySecondThenEnds) {
             times.push_back(line.substr(8, line.find(" of") - 8));
         }
     }
-    EXPECT_EQ(times, (std::vector<std::string>{"0:0:1", "0:0:2", "0:0:3", "0:0:4", "0:0:5", "0:0:6", "0:0:7",
-                                               "0:0:8", "0:0:9", "0:0:10"}));
+    EXPECT_EQ(times, (std::vector<std::string>{"0:0:1", "0:0:2", "0:0:3", "0:0:4", "0:0:5", "0:0:6",
+                                               "0:0:7", "0:0:8", "0:0:9", "0:0:10"}));
     EXPECT_GE(window->indexOf("22 file-opened"), 0);
     EXPECT_LT(window->indexOf("24 idle"), window->indexOf("21 end-of-playback"));
     EXPECT_EQ(controller->state(), EngineState::Idle);
@@ -145,7 +147,7 @@ TEST_F(PlayerTest, PauseKeepsThePlaceAndStopStartsOver) {
     ASSERT_TRUE(window->waitFor("25 paused"));
     std::this_thread::sleep_for(1500ms);
     EXPECT_LT(window->indexOf("23 time 0:0:3"), 0);  // time stands still while paused
-    post(EventCode::Seek, 2);  // seeking while paused stays paused
+    post(EventCode::Seek, 2);                        // seeking while paused stays paused
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(controller->state(), EngineState::Paused);
     window->clear();

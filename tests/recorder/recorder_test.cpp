@@ -26,7 +26,7 @@ struct Collected {
 };
 
 class CollectingSink : public RecordingSink {
-public:
+  public:
     explicit CollectingSink(std::shared_ptr<Collected> into) : m_into(std::move(into)) {}
     bool write(const std::int16_t* samples, std::size_t byteCount) override {
         std::lock_guard lock(m_into->mutex);
@@ -39,12 +39,12 @@ public:
         ++m_into->closes;
     }
 
-private:
+  private:
     std::shared_ptr<Collected> m_into;
 };
 
 class RecorderTest : public test::EnvironmentTest {
-protected:
+  protected:
     RecorderTest() : line(env), settings(env.path("opt") + "/") { context.settings = &settings; }
 
     // Waits until the recorder has captured at least `bytes` bytes.
@@ -62,7 +62,8 @@ protected:
     // Where `needle` starts in `haystack`, or npos.
     static std::size_t find(const signals::Samples& haystack, const signals::Samples& needle) {
         const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end());
-        return it == haystack.end() ? std::string::npos : static_cast<std::size_t>(it - haystack.begin());
+        return it == haystack.end() ? std::string::npos
+                                    : static_cast<std::size_t>(it - haystack.begin());
     }
 
     // Feeds `samples` framed by silence and waits until all of it has been captured.
@@ -104,7 +105,8 @@ TEST_F(RecorderTest, EveryBufferReachesTheSinkWholeOnceAndInOrder) {
     ASSERT_NE(at, std::string::npos) << "the pattern did not arrive whole and in order";
     // Once: everything around the pattern is the silence that framed it.
     const auto& all = collected->samples;
-    EXPECT_TRUE(std::all_of(all.begin(), all.begin() + static_cast<long>(at), [](std::int16_t v) { return v == 0; }));
+    EXPECT_TRUE(std::all_of(all.begin(), all.begin() + static_cast<long>(at),
+                            [](std::int16_t v) { return v == 0; }));
     EXPECT_TRUE(std::all_of(all.begin() + static_cast<long>(at + pattern.size()), all.end(),
                             [](std::int16_t v) { return v == 0; }));
 }

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <thread>
 
-#include "core/AppContext.h"
 #include "app/EngineController.h"
-#include "core/SettingsStore.h"
 #include "codec/WavReader.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
 #include "platform/MessageBox.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
@@ -33,8 +33,10 @@ TEST(RecordingFileNames, DayFolderUserAndFormat) {
     EXPECT_EQ(day, "/calls/db/20120731");
     EXPECT_EQ(dayFolderFor("/calls/db/", t), day);
     EXPECT_EQ(recordingFileName(day, "", t, kFormatWave), "/calls/db/20120731/20120731090503.wav");
-    EXPECT_EQ(recordingFileName(day, "Kim", t, kFormatOgg), "/calls/db/20120731/Kim@20120731090503.ogg");
-    EXPECT_EQ(recordingFileName(day, "김", t, kFormatMp3), "/calls/db/20120731/김@20120731090503.mp3");
+    EXPECT_EQ(recordingFileName(day, "Kim", t, kFormatOgg),
+              "/calls/db/20120731/Kim@20120731090503.ogg");
+    EXPECT_EQ(recordingFileName(day, "김", t, kFormatMp3),
+              "/calls/db/20120731/김@20120731090503.mp3");
     // A user name never leads out of the day folder.
     EXPECT_EQ(recordingFileName(day, "../../etc/x", t, kFormatWave),
               "/calls/db/20120731/.._.._etc_x@20120731090503.wav");
@@ -42,7 +44,7 @@ TEST(RecordingFileNames, DayFolderUserAndFormat) {
 
 // The broadcasts a window saw.
 class EventLog {
-public:
+  public:
     void add(EventCode code) {
         std::lock_guard lock(m_mutex);
         m_codes.push_back(code);
@@ -63,14 +65,14 @@ public:
         m_codes.clear();
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<EventCode> m_codes;
 };
 
 class LoggingWindow : public MainWindowInterface {
-public:
+  public:
     LoggingWindow(AppContext& context, EventLog& log) : m_context(context), m_log(log) {}
     bool start() override {
         m_context.registry->registerObject("MainWindow", std::make_shared<MainWindowObject>(this));
@@ -81,13 +83,13 @@ public:
     void performAction(std::string_view) override {}
     void openManual() override {}
 
-private:
+  private:
     AppContext& m_context;
     EventLog& m_log;
 };
 
 class RecordingFilesTest : public test::EnvironmentTest {
-protected:
+  protected:
     RecordingFilesTest() : line(env), settings(env.path("opt") + "/") {
         settings.writeBool(setting::kAutoVolume, true);
         settings.writeInt(setting::kRecordFormat, kFormatWave);
@@ -108,7 +110,9 @@ protected:
 
     void startEngine() {
         EngineParts parts;
-        parts.makeMainWindow = [this](AppContext& c) { return std::make_unique<LoggingWindow>(c, log); };
+        parts.makeMainWindow = [this](AppContext& c) {
+            return std::make_unique<LoggingWindow>(c, log);
+        };
         parts.makeRecorder = [this](AppContext& c) {
             auto made = std::make_unique<Recorder>(c);
             recorder = made.get();
@@ -179,7 +183,10 @@ TEST_F(RecordingFilesTest, ACallStartsAndEndsByItselfWithItsPreRoll) {
     ASSERT_TRUE(log.waitFor(EventCode::StateIdle, 1s));
     auto codes = log.codes();
     codes.erase(std::remove_if(codes.begin(), codes.end(),
-                               [](EventCode code) { return code == EventCode::PlaybackVolume || code == EventCode::RecordVolume; }),
+                               [](EventCode code) {
+                                   return code == EventCode::PlaybackVolume ||
+                                          code == EventCode::RecordVolume;
+                               }),
                 codes.end());
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.front(), EventCode::StateRecording);
@@ -190,12 +197,14 @@ TEST_F(RecordingFilesTest, ACallStartsAndEndsByItselfWithItsPreRoll) {
     ASSERT_EQ(path.rfind(env.path("calls") + "/", 0), 0u) << path;
     const auto samples = wavSamples(path);
     ASSERT_FALSE(samples.empty());
-    const auto firstLoud = std::find_if(samples.begin(), samples.end(), [](std::int16_t v) { return v > 6882; });
+    const auto firstLoud =
+        std::find_if(samples.begin(), samples.end(), [](std::int16_t v) { return v > 6882; });
     ASSERT_NE(firstLoud, samples.end());
     // At least the 500 ms of "PreRecordTime" before the first loud sample.
     EXPECT_GE(firstLoud - samples.begin(), 4000);
     // Ends after 2 to 3.25 s of silence (the whole tone is in the file).
-    const auto loudSamples = std::count_if(samples.begin(), samples.end(), [](std::int16_t v) { return v > 6882; });
+    const auto loudSamples =
+        std::count_if(samples.begin(), samples.end(), [](std::int16_t v) { return v > 6882; });
     EXPECT_GT(loudSamples, 2 * 8000 / 3);
     EXPECT_EQ(wavDurationSeconds(path), static_cast<int>(samples.size() / 8000));
 }
@@ -307,7 +316,8 @@ TEST_F(RecordingFilesTest, DeclaredFormatsDescribeTheData) {
         std::uint32_t rate;
         int bits;
     };
-    for (const Case c : {Case{1, 8000, 16}, Case{0, 8000, 8}, Case{5, 22050, 16}, Case{12, 48000, 8}}) {
+    for (const Case c :
+         {Case{1, 8000, 16}, Case{0, 8000, 8}, Case{5, 22050, 16}, Case{12, 48000, 8}}) {
         settings.writeInt(setting::kOutputFormat, c.outputFormat);
         ASSERT_TRUE(recorder->startRecording()) << c.outputFormat;
         const std::uint64_t before = recorder->capturedBytes();

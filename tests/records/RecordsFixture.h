@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/AppContext.h"
-#include "core/SettingsStore.h"
 #include "codec/WavSink.h"
+#include "core/AppContext.h"
 #include "core/CallRecord.h"
+#include "core/SettingsStore.h"
 #include "records/RecordDatabase.h"
 #include "support/TestEnvironment.h"
 

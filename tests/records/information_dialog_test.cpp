@@ -116,7 +116,8 @@ TEST_F(InformationDialogTest, OkAfterTheStoringFillsInTheStoredRecord) {
     window->callSaved();
     QApplication::processEvents();
     ASSERT_TRUE(window->isOpen());
-    EXPECT_TRUE(child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->isEnabled());
+    EXPECT_TRUE(
+        child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->isEnabled());
 
     QTest::keyClicks(child<QComboBox>(dialog, "comboName"), "  Lee ");
     QTest::keyClicks(child<QLineEdit>(dialog, "editPhone"), "02-555-0199");

@@ -54,7 +54,8 @@ bool writeLine(int fd, const signals::Samples& samples, bool paced) {
         }
         done += static_cast<std::size_t>(put);
         if (paced) {
-            std::this_thread::sleep_until(start + std::chrono::microseconds(done * 1000000 / 16000));
+            std::this_thread::sleep_until(start +
+                                          std::chrono::microseconds(done * 1000000 / 16000));
         }
     }
     return true;

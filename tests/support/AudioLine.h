@@ -12,7 +12,7 @@ namespace ambrin::test {
 // The telephone line of the private sound server that the test run started (a CTest
 // fixture): points PULSE_SERVER at it for the test and writes audio into its pipe source.
 class AudioLine {
-public:
+  public:
     explicit AudioLine(TestEnvironment& env);
     ~AudioLine();
     AudioLine(const AudioLine&) = delete;
@@ -28,7 +28,7 @@ public:
     // The folder of the server started for this test run.
     static std::string serverFolder();
 
-private:
+  private:
     std::string m_folder;
     int m_fifo = -1;
 };

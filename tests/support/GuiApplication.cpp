@@ -6,7 +6,9 @@
 
 // Fontconfig keeps its caches for the life of the process; the leak checker of the
 // sanitizer build need not report them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
 
 namespace ambrin::test {
 

@@ -39,7 +39,8 @@ std::vector<std::string> filesUnder(const std::string& folder) {
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(part); !part.empty() && at != std::string::npos; at = text.find(part, at + 1)) {
+    for (std::size_t at = text.find(part); !part.empty() && at != std::string::npos;
+         at = text.find(part, at + 1)) {
         ++n;
     }
     return n;

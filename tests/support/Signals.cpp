@@ -13,7 +13,7 @@ std::size_t sampleCount(double seconds) {
 
 // A small deterministic generator, so signals are the same on every machine.
 class Lcg {
-public:
+  public:
     explicit Lcg(std::uint32_t seed) : m_state(seed * 2654435761u + 1) {}
     std::uint32_t next() {
         m_state = m_state * 1664525u + 1013904223u;
@@ -21,7 +21,7 @@ public:
     }
     double unit() { return (next() >> 8) / 16777216.0; }  // [0, 1)
 
-private:
+  private:
     std::uint32_t m_state;
 };
 
@@ -30,13 +30,15 @@ private:
 Samples tone(double hertz, double seconds, std::int16_t amplitude) {
     Samples out(sampleCount(seconds));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<std::int16_t>(
-            std::lround(amplitude * std::sin(2 * std::numbers::pi * hertz * static_cast<double>(i) / kRate)));
+        out[i] = static_cast<std::int16_t>(std::lround(
+            amplitude * std::sin(2 * std::numbers::pi * hertz * static_cast<double>(i) / kRate)));
     }
     return out;
 }
 
-Samples silence(double seconds) { return Samples(sampleCount(seconds), 0); }
+Samples silence(double seconds) {
+    return Samples(sampleCount(seconds), 0);
+}
 
 Samples noise(double seconds, std::int16_t amplitude, std::uint32_t seed) {
     Lcg random(seed);
@@ -59,12 +61,14 @@ Samples speechLike(double seconds, std::uint32_t seed) {
         const std::size_t length = sampleCount(syllable);
         for (std::size_t i = 0; i < length && out.size() < total; ++i) {
             const double t = static_cast<double>(i) / kRate;
-            const double envelope = std::sin(std::numbers::pi * static_cast<double>(i) / static_cast<double>(length));
+            const double envelope =
+                std::sin(std::numbers::pi * static_cast<double>(i) / static_cast<double>(length));
             double value = 0;
             for (int harmonic = 1; harmonic <= 5; ++harmonic) {
                 value += std::sin(2 * std::numbers::pi * pitch * harmonic * t) / harmonic;
             }
-            out.push_back(static_cast<std::int16_t>(std::lround(loudness * envelope * value / 2.3)));
+            out.push_back(
+                static_cast<std::int16_t>(std::lround(loudness * envelope * value / 2.3)));
         }
         const std::size_t pause = sampleCount(0.03 + 0.15 * random.unit());
         for (std::size_t i = 0; i < pause && out.size() < total; ++i) {
@@ -84,7 +88,9 @@ Samples counter(std::size_t count, int start) {
     return out;
 }
 
-void append(Samples& to, const Samples& more) { to.insert(to.end(), more.begin(), more.end()); }
+void append(Samples& to, const Samples& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 std::vector<std::uint8_t> toBytes(const Samples& samples) {
     std::vector<std::uint8_t> out(samples.size() * 2);

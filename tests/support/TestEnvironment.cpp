@@ -62,7 +62,8 @@ TestEnvironment::~TestEnvironment() {
     std::filesystem::remove_all(m_root, ignored);
 }
 
-void TestEnvironment::setVariable(const std::string& name, const std::optional<std::string>& value) {
+void TestEnvironment::setVariable(const std::string& name,
+                                  const std::optional<std::string>& value) {
     if (m_saved.find(name) == m_saved.end()) {
         m_saved[name] = currentValue(name);
     }
@@ -152,7 +153,9 @@ std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
     return std::nullopt;
 }
 
-bool ChildProcess::running() { return !wait(std::chrono::milliseconds(0)).has_value() && !m_reaped; }
+bool ChildProcess::running() {
+    return !wait(std::chrono::milliseconds(0)).has_value() && !m_reaped;
+}
 
 void ChildProcess::signal(int sig) {
     if (!m_reaped) {
@@ -160,8 +163,12 @@ void ChildProcess::signal(int sig) {
     }
 }
 
-std::string ChildProcess::output() const { return readFile(m_stdout); }
-std::string ChildProcess::errors() const { return readFile(m_stderr); }
+std::string ChildProcess::output() const {
+    return readFile(m_stdout);
+}
+std::string ChildProcess::errors() const {
+    return readFile(m_stderr);
+}
 
 bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -15,7 +15,7 @@ namespace ambrin::test {
 // XDG_RUNTIME_DIR, XDG_DATA_HOME, XDG_CACHE_HOME, TMPDIR and AMBRIN_MACHINE_CONFIG pointed
 // into it. The previous values come back and the folder is removed at destruction.
 class TestEnvironment {
-public:
+  public:
     TestEnvironment();
     ~TestEnvironment();
     TestEnvironment(const TestEnvironment&) = delete;
@@ -27,13 +27,13 @@ public:
     // Sets or clears (nullopt) a variable for the rest of the test; restored afterwards.
     void setVariable(const std::string& name, const std::optional<std::string>& value);
 
-private:
+  private:
     std::string m_root;
     std::map<std::string, std::optional<std::string>> m_saved;
 };
 
 class EnvironmentTest : public ::testing::Test {
-protected:
+  protected:
     TestEnvironment env;
 };
 
@@ -44,7 +44,7 @@ bool copyFile(const std::string& from, const std::string& to, unsigned mode = 07
 // A child process with its standard output and error collected in files. Killed (SIGKILL)
 // and reaped at destruction when still running.
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& outputFolder);
     ~ChildProcess();
@@ -62,7 +62,7 @@ public:
     // Waits until standard output contains `text`; false after the time-out.
     bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout);
 
-private:
+  private:
     pid_t m_pid = -1;
     bool m_reaped = false;
     int m_status = 0;

@@ -68,7 +68,8 @@ ByteBuffer::Block ByteBuffer::requestLocked(std::size_t size) {
     }
     const std::size_t available = m_held - m_pendingRead;
     if (size > available || m_ringSize == 0 || (size == 0 && available == 0 && m_end)) {
-        return {m_end ? StreamResult::EndOfStream : StreamResult::NotEnoughData, nullptr, available};
+        return {m_end ? StreamResult::EndOfStream : StreamResult::NotEnoughData, nullptr,
+                available};
     }
     const std::size_t offset = (m_readOffset + m_pendingRead) % m_ringSize;
     if (offset + size > m_ringSize) {

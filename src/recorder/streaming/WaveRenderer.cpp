@@ -186,7 +186,8 @@ void WaveRenderer::handAudio() {
                 want = block.size;  // the last, short part
                 continue;
             }
-            if ((block.code == StreamResult::NotEnoughData || block.code == StreamResult::BeyondOverflow) &&
+            if ((block.code == StreamResult::NotEnoughData ||
+                 block.code == StreamResult::BeyondOverflow) &&
                 want > bufferSize) {
                 want = std::max(bufferSize, want / 2 / bufferSize * bufferSize);
                 continue;

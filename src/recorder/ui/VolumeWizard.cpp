@@ -18,7 +18,10 @@
 namespace ambrin {
 
 VolumeWizard::VolumeWizard(AppContext& context, int volume, LevelSource level, QWidget* parent)
-    : QDialog(parent), m_context(context), m_level(std::move(level)), m_ui(std::make_unique<Ui::VolumeWizard>()) {
+    : QDialog(parent),
+      m_context(context),
+      m_level(std::move(level)),
+      m_ui(std::make_unique<Ui::VolumeWizard>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
@@ -29,16 +32,16 @@ VolumeWizard::VolumeWizard(AppContext& context, int volume, LevelSource level, Q
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     m_redraw.setInterval(kRedrawMilliseconds);
-    connect(&m_redraw, &QTimer::timeout, this, [this] {
-        m_ui->waveform->draw(m_level ? m_level() : LevelBlock::Snapshot{});
-    });
+    connect(&m_redraw, &QTimer::timeout, this,
+            [this] { m_ui->waveform->draw(m_level ? m_level() : LevelBlock::Snapshot{}); });
     m_redraw.start();
     m_ui->waveform->draw(m_level ? m_level() : LevelBlock::Snapshot{});
 
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        move(area.x() + area.width() / 2 - width() / 2,
+             area.y() + area.height() / 2 - height() / 2);
     }
 }
 
@@ -51,12 +54,15 @@ void VolumeWizard::showVolume(int volume) {
     m_ui->labelPercent->setText(QString::asprintf("%d%%", volume));
 }
 
-void VolumeWizard::refresh(int volume) { showVolume(volume); }
+void VolumeWizard::refresh(int volume) {
+    showVolume(volume);
+}
 
 void VolumeWizard::volumeMoved(int percent) {
     m_ui->labelPercent->setText(QString::asprintf("%d%%", percent));
     if (m_context.events != nullptr) {
-        m_context.events->postEvent(std::make_unique<EngineEvent>(EventCode::SetRecordVolume, percent));
+        m_context.events->postEvent(
+            std::make_unique<EngineEvent>(EventCode::SetRecordVolume, percent));
     }
 }
 

@@ -22,7 +22,7 @@ class AppContext;
 class VolumeWizard : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     using LevelSource = std::function<LevelBlock::Snapshot()>;
     static constexpr int kRedrawMilliseconds = 200;
 
@@ -34,7 +34,7 @@ public:
     // Shows a newly read recording volume (the mixer reported a change).
     void refresh(int volume);
 
-private:
+  private:
     void showVolume(int volume);
     void volumeMoved(int percent);
     void openDetail();

@@ -10,17 +10,17 @@ namespace ambrin {
 // The live input waveform of the volume wizard: white on black, drawn from a LevelBlock
 // snapshot into an off-screen image that painting copies. GUI thread.
 class WaveformView : public QWidget {
-public:
+  public:
     explicit WaveformView(QWidget* parent = nullptr);
 
     // Redraws the image from `level`.
     void draw(const LevelBlock::Snapshot& level);
     const QImage& image() const { return m_image; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage m_image;
 };
 

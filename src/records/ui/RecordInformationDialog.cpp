@@ -25,9 +25,13 @@ namespace {
 constexpr std::uint32_t kHeaderCapacity = 1040;
 constexpr int kEdgeMargin = 10;
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string toUtf8(const QString& text, int limit) { return text.left(limit).toStdString(); }
+std::string toUtf8(const QString& text, int limit) {
+    return text.left(limit).toStdString();
+}
 
 }  // namespace
 
@@ -45,9 +49,11 @@ RecordInformationDialog::RecordInformationDialog(AppContext& context, QWidget* p
     }
     m_ui->comboName->lineEdit()->setMaxLength(kShortFieldLimit);
     m_ui->comboName->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_ui->editContents, &QPlainTextEdit::textChanged, this, &RecordInformationDialog::limitContents);
+    connect(m_ui->editContents, &QPlainTextEdit::textChanged, this,
+            &RecordInformationDialog::limitContents);
     connect(m_ui->comboName, &QComboBox::activated, this, &RecordInformationDialog::customerChosen);
-    connect(m_ui->comboContents, &QComboBox::activated, this, &RecordInformationDialog::contentChosen);
+    connect(m_ui->comboContents, &QComboBox::activated, this,
+            &RecordInformationDialog::contentChosen);
     connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -63,11 +69,12 @@ RecordInformationDialog::~RecordInformationDialog() = default;
 void RecordInformationDialog::fillLabels() {
     std::string header;
     if (m_context.settings == nullptr ||
-        m_context.settings->readString(setting::kDatabaseHeader, header, kHeaderCapacity) != kSettingsOk) {
+        m_context.settings->readString(setting::kDatabaseHeader, header, kHeaderCapacity) !=
+            kSettingsOk) {
         header = loadString(str::kDatabaseHeader);
     }
-    QLabel* const labels[] = {m_ui->labelName,     m_ui->labelPhone, m_ui->labelOrganize,
-                              m_ui->labelAddress,  m_ui->labelContents, m_ui->labelEtc1,
+    QLabel* const labels[] = {m_ui->labelName,    m_ui->labelPhone,    m_ui->labelOrganize,
+                              m_ui->labelAddress, m_ui->labelContents, m_ui->labelEtc1,
                               m_ui->labelEtc2};
     size_t field = 3;
     for (QLabel* label : labels) {
@@ -108,7 +115,8 @@ void RecordInformationDialog::fillLists() {
     m_ui->comboContents->setEnabled(!contents.isEmpty());
 }
 
-std::optional<QPoint> RecordInformationDialog::storedPosition(const std::string& text, const QSize& screen) {
+std::optional<QPoint> RecordInformationDialog::storedPosition(const std::string& text,
+                                                              const QSize& screen) {
     int x = -1;
     int y = -1;
     if (std::sscanf(text.c_str(), " %d , %d", &x, &y) != 2) {
@@ -149,7 +157,8 @@ void RecordInformationDialog::customerChosen(int index) {
         return;
     }
     CustomerRecord customer;
-    if (!RecordDatabase(m_context).FindCustomer(m_ui->comboName->itemText(index).toStdString(), customer)) {
+    if (!RecordDatabase(m_context).FindCustomer(m_ui->comboName->itemText(index).toStdString(),
+                                                customer)) {
         return;
     }
     m_ui->editPhone->setText(fromUtf8(customer.cid));
@@ -172,7 +181,8 @@ void RecordInformationDialog::contentChosen(int index) {
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     m_ui->editContents->setTextCursor(cursor);
     m_ui->editContents->ensureCursorVisible();
-    m_ui->editContents->verticalScrollBar()->setValue(m_ui->editContents->verticalScrollBar()->maximum());
+    m_ui->editContents->verticalScrollBar()->setValue(
+        m_ui->editContents->verticalScrollBar()->maximum());
     m_ui->editContents->setFocus();
     m_ui->comboContents->setCurrentIndex(-1);  // the same content can be chosen again
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 #include <QPoint>
 #include <QSize>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +24,7 @@ class AppContext;
 class RecordInformationDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // Input limits in characters.
     static constexpr int kShortFieldLimit = 260;
     static constexpr int kLongFieldLimit = 520;
@@ -46,10 +46,10 @@ public:
     // the screen's right or bottom edge or beyond).
     static std::optional<QPoint> storedPosition(const std::string& text, const QSize& screen);
 
-protected:
+  protected:
     void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     void fillLabels();
     void fillLists();
     void placeWindow();

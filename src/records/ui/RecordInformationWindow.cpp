@@ -21,7 +21,8 @@ void RecordInformationWindow::open() {
     if (m_open.exchange(true, std::memory_order_acq_rel)) {
         return;
     }
-    QMetaObject::invokeMethod(this, [this] { show(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { show(); }, Qt::QueuedConnection);
 }
 
 void RecordInformationWindow::show() {
@@ -81,8 +82,12 @@ void RecordInformationWindow::finished(int result) {
     m_open.store(false, std::memory_order_release);
 }
 
-void RecordInformationWindow::waitForApplied() { m_applier.wait(); }
+void RecordInformationWindow::waitForApplied() {
+    m_applier.wait();
+}
 
-RecordInformationDialog* RecordInformationWindow::dialog() const { return m_dialog.data(); }
+RecordInformationDialog* RecordInformationWindow::dialog() const {
+    return m_dialog.data();
+}
 
 }  // namespace ambrin

@@ -21,7 +21,7 @@ class RecordInformationDialog;
 //
 // Created and destroyed on the GUI thread.
 class RecordInformationWindow : public QObject, public InfoWindowInterface {
-public:
+  public:
     explicit RecordInformationWindow(AppContext& context);
     ~RecordInformationWindow() override;
 
@@ -39,14 +39,14 @@ public:
     // Waits until the information of the last OK or Cancel has been applied (tests, quit).
     void waitForApplied();
 
-private:
+  private:
     void show();
     void finished(int result);
 
     AppContext& m_context;
-    std::atomic<bool> m_open{false};  // set by open() before the dialog exists
+    std::atomic<bool> m_open{false};             // set by open() before the dialog exists
     QPointer<RecordInformationDialog> m_dialog;  // GUI thread only
-    WorkerThread m_applier;  // applies OK or Cancel; one at a time
+    WorkerThread m_applier;                      // applies OK or Cancel; one at a time
 };
 
 }  // namespace ambrin

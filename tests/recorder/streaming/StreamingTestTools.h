@@ -94,7 +94,8 @@ class CollectingSink : public EventSink {
         const auto* time = dynamic_cast<const TimeEvent*>(&event);
         return time == nullptr ? -1 : time->hours * 3600 + time->minutes * 60 + time->seconds;
     }
-    static std::size_t countOf(const std::vector<std::unique_ptr<EngineEvent>>& events, EventCode code) {
+    static std::size_t countOf(const std::vector<std::unique_ptr<EngineEvent>>& events,
+                               EventCode code) {
         std::size_t count = 0;
         for (const auto& event : events) {
             count += event->code() == code ? 1 : 0;

@@ -197,7 +197,8 @@ TEST_F(StreamingPlayerTest, FileThatIsNoVorbisStreamFailsWhenPlayingStarts) {
     player->play();
     ASSERT_TRUE(sink.waitForCode(EventCode::PlaybackError, 10s));
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(sink.codes(), (std::vector<EventCode>{EventCode::WarningText, EventCode::PlaybackError}));
+    EXPECT_EQ(sink.codes(),
+              (std::vector<EventCode>{EventCode::WarningText, EventCode::PlaybackError}));
     EXPECT_EQ(errorText(), "Fail to initialize decoder.");
 }
 
