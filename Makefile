@@ -1,6 +1,6 @@
 # Ambrin+ — the two commands of the README and their helpers.
 #   make run    install what is missing, build, start the recorder
-#   make test   install what is missing, build, run every test (plain, then
+#   make test   install what is missing, check the formatting, build, run every test (plain, then
 #               address/undefined-behaviour sanitizers, then thread sanitizer
 #               for the engine's concurrent parts)
 
@@ -28,7 +28,7 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	bash scripts/run.sh $(BUILD) $(RUN_ARGS)
 
-test: test-plain test-asan test-tsan
+test: format-check test-plain test-asan test-tsan
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
