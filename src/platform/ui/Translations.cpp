@@ -1,6 +1,7 @@
 #include "platform/ui/Translations.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTranslator>
 #include <QVariant>
 
@@ -10,7 +11,8 @@ namespace ambrin {
 
 namespace {
 
-constexpr const char* kKoreanCatalogue = ":/i18n/ambrin_ko.qm";
+// Every Korean catalogue embedded at build time, one per area of the program.
+constexpr const char* kCatalogueFolder = ":/i18n";
 // The property that marks an application whose catalogue is already chosen.
 constexpr const char* kInstalledProperty = "ambrinUiTranslations";
 
@@ -26,9 +28,14 @@ bool installUiTranslations() {
     }
     bool ok = true;
     if (uiLanguage() == kLangKorean) {
-        auto* translator = new QTranslator(app);  // lives as long as the application
-        ok = translator->load(QString::fromLatin1(kKoreanCatalogue)) &&
-             QCoreApplication::installTranslator(translator);
+        const QStringList catalogues =
+            QDir(QString::fromLatin1(kCatalogueFolder)).entryList({QStringLiteral("*_ko.qm")});
+        ok = !catalogues.isEmpty();
+        for (const QString& name : catalogues) {
+            auto* translator = new QTranslator(app);  // lives as long as the application
+            ok = translator->load(QString::fromLatin1(kCatalogueFolder) + u'/' + name) &&
+                 QCoreApplication::installTranslator(translator) && ok;
+        }
     }
     app->setProperty(kInstalledProperty, ok);
     return ok;
