@@ -7,6 +7,7 @@
 
 #include "wizard/InternetProbe.h"
 #include "wizard/UpdateDialog.h"
+#include "wizard/WizardEntryPoints.h"
 
 #define AMBRIN_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -39,3 +40,25 @@ AMBRIN_EXPORT int Update() {
 AMBRIN_EXPORT int IsInternetAvailable() {
     return ambrin::wizard::probeUpdateServer(ambrin::wizard::UpdateServer::current());
 }
+
+// Stubs until setup and removal land; the launcher may bind them already.
+AMBRIN_EXPORT int InstallWizard() {
+    return 0;
+}
+
+AMBRIN_EXPORT int UnInstall() {
+    return 0;
+}
+
+namespace {
+int g_language = 0;
+}  // namespace
+
+AMBRIN_EXPORT int SetLang(int langId) {
+    if (langId != 0) {
+        g_language = langId;
+    }
+    return g_language;
+}
+
+AMBRIN_EXPORT void Ex2013Entry() {}
