@@ -8,7 +8,9 @@
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
+#include "records/AutoBackupCheck.h"
 #include "records/CallStorage.h"
+#include "records/ConsoleBackupProgress.h"
 #include "records/InterruptedRecording.h"
 
 namespace ambrin {
@@ -39,6 +41,10 @@ EngineParts programParts() {
 
 Application::Hooks programHooks() {
     Application::Hooks hooks;
+    // Without windows the question takes its default answer and the progress is printed.
+    hooks.startupBackup = [](AppContext& context) {
+        AutoBackupCheck(context, currentUtcDate(), [&context] { StartBackupOnConsole(context); });
+    };
     hooks.openDatabase = [](AppContext& context) {
         DatabaseStatus status = DatabaseStatus::Ready;
         if (!InitializeDatabase(context, status)) {

@@ -12,6 +12,7 @@
 #include "app/ProgramParts.h"
 #include "platform/SignalWatcher.h"
 #include "platform/ui/Translations.h"
+#include "records/ui/BackupStarter.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
         ambrin::installGuiMessagePresenter();
         hooks.waitForExit = ambrin::runGuiUntilReleased;
+        hooks.startupBackup = ambrin::StartupBackupWithWindows;
     }
 
     ambrin::EngineParts parts = ambrin::programParts();

@@ -10,6 +10,7 @@
 
 #include "codec/WavReader.h"
 #include "core/SettingsStore.h"
+#include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
@@ -408,6 +409,38 @@ class SmallVolume {
     std::string m_folder;
     bool m_mounted = false;
 };
+
+TEST_F(ProgramTest, ADueBackupIsMadeAtStartWithTheDefaultAnswerAndPrintedProgress) {
+    const std::string folder = install("opt");
+    auto first = launch(folder);  // makes the settings and the database
+    ASSERT_TRUE(first->waitForOutput("ambrin: running", 10s)) << first->errors();
+    first->signal(SIGTERM);
+    ASSERT_EQ(first->wait(5s), 0);
+    {
+        SettingsStore store(folder);
+        store.writeInt(setting::kAutoBackupIndex, 1);
+    }
+    ::mkdir((folder + "DBBackup").c_str(), 0755);
+    test::writeFile(folder + "DBBackup/20000101.odk", "an old backup");
+    ::mkdir((folder + "db/20120731").c_str(), 0755);
+    test::writeFile(folder + "db/20120731/Kim@20120731153012.ogg", "recording");
+
+    auto program = launch(folder);
+    ASSERT_TRUE(program->waitForOutput("ambrin: running", 30s)) << program->errors();
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(5s), 0);
+    const std::string out = program->output();
+    EXPECT_LT(position(out, loadString(str::kBackupInProgress)),
+              position(out, loadString(str::kBackupCompleted)));
+    EXPECT_LT(position(out, loadString(str::kBackupCompleted)), position(out, "ambrin: running"));
+    const auto backups = test::filesUnder(folder + "DBBackup");
+    ASSERT_EQ(backups.size(), 2u);
+    const std::string made = backups[1];
+    EXPECT_EQ(made.substr(made.size() - 4), ".odk");
+    const std::string listing = test::runCommand("unzip -Z1 '" + made + "'");
+    EXPECT_NE(listing.find("Ambrin.od2"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("20120731/Kim@20120731153012.ogg"), std::string::npos) << listing;
+}
 
 TEST_F(ProgramTest, ADatabaseDriveWithFortyMebibytesFreeEndsTheStartWithAWarning) {
     env.setVariable("AMBRIN_UI_LANG", "1033");
