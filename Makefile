@@ -56,9 +56,11 @@ soak: build
 # Both shipped skins in every program state, Korean and English, drawn by the skin's own
 # elements on a private X server into docs/screenshots/ (the same input gives the same files).
 screenshots: build
-	cmake --build $(BUILD) -j $(JOBS) --target ambrin_screenshots
+	cmake --build $(BUILD) -j $(JOBS) --target ambrin_screenshots launcher_window_tests
 	rm -f docs/screenshots/*.png
 	xvfb-run -a env QT_QPA_PLATFORM=xcb $(BUILD)/tools/screenshots/ambrin_screenshots $(BUILD)/src/app docs/screenshots
+	# The launcher normal, under the pointer and pressed, on its own X server.
+	AMBRIN_LAUNCHER_SCREENSHOTS=$(CURDIR)/docs/screenshots $(BUILD)/tests/launcher_window_tests --gtest_filter='*HoverAndPressed*'
 	cmake --build $(BUILD) --target dialog_pictures  # the dialogs, Korean and English: $(BUILD)/src/app/screenshots/
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')

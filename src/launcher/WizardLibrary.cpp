@@ -23,15 +23,16 @@ std::unique_ptr<WizardLibrary> WizardLibrary::load(std::string* error) {
         }
         return nullptr;
     }
-    std::unique_ptr<WizardLibrary> wizard(new WizardLibrary());
-    wizard->installWizard = entry<Entry>(library, "InstallWizard");
-    wizard->unInstall = entry<Entry>(library, "UnInstall");
-    wizard->update = entry<Entry>(library, "Update");
-    wizard->isInternetAvailable = entry<Entry>(library, "IsInternetAvailable");
-    wizard->setLang = entry<LanguageEntry>(library, "SetLang");
+    std::unique_ptr<WizardLibrary> bound(new WizardLibrary());
+    bound->installWizard = entry<wizard::InstallWizardFn>(library, "InstallWizard");
+    bound->unInstall = entry<wizard::UnInstallFn>(library, "UnInstall");
+    bound->update = entry<wizard::UpdateFn>(library, "Update");
+    bound->isInternetAvailable =
+        entry<wizard::IsInternetAvailableFn>(library, "IsInternetAvailable");
+    bound->setLang = entry<wizard::SetLangFn>(library, "SetLang");
     // RTLD_NODELETE keeps the code mapped; the handle's reference can go.
     ::dlclose(library);
-    return wizard;
+    return bound;
 }
 
 }  // namespace ambrin::launcher

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "wizard/WizardEntryPoints.h"
+
 namespace ambrin::launcher {
 
 // libwizard.so, loaded by name: the dynamic linker finds it through the launcher's run
@@ -13,19 +15,16 @@ namespace ambrin::launcher {
 // registrations point into its code.
 class WizardLibrary {
   public:
-    using Entry = int (*)();
-    using LanguageEntry = int (*)(int);
-
     static constexpr const char* kFileName = "libwizard.so";
 
     // Null, with the loader's reason in `error`, when the library cannot be loaded.
     static std::unique_ptr<WizardLibrary> load(std::string* error = nullptr);
 
-    Entry installWizard = nullptr;
-    Entry unInstall = nullptr;
-    Entry update = nullptr;
-    Entry isInternetAvailable = nullptr;
-    LanguageEntry setLang = nullptr;
+    wizard::InstallWizardFn installWizard = nullptr;
+    wizard::UnInstallFn unInstall = nullptr;
+    wizard::UpdateFn update = nullptr;
+    wizard::IsInternetAvailableFn isInternetAvailable = nullptr;
+    wizard::SetLangFn setLang = nullptr;
 
   private:
     WizardLibrary() = default;
