@@ -52,6 +52,7 @@ bench: build
 # The full day: 24 hours of line audio with 500 calls, fed 40 times faster than real time.
 soak: build
 	AMBRIN_SOAK_CALLS=500 AMBRIN_SOAK_HOURS=24 $(BUILD)/tests/soak_tests
+	AMBRIN_SOAK_BACKUP=1 $(BUILD)/tests/records_tests --gtest_filter='BackupTest.SplitsAtTheRealGibibyteForTheSoak'
 
 # Both shipped skins in every program state, Korean and English, drawn by the skin's own
 # elements on a private X server into docs/screenshots/ (the same input gives the same files).

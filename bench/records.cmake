@@ -4,3 +4,7 @@ find_package(SQLite3 REQUIRED)
 add_executable(ambrin_records_bench records_bench.cpp)
 target_link_libraries(ambrin_records_bench PRIVATE
     ambrin_records SQLite::SQLite3 benchmark::benchmark ambrin_warnings)
+
+# Backup and restore of 1 GiB of recordings against the zip command.
+add_executable(ambrin_backup_bench backup_bench.cpp)
+target_link_libraries(ambrin_backup_bench PRIVATE ambrin_records benchmark::benchmark ambrin_warnings)

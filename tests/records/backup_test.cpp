@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -311,6 +312,28 @@ TEST_F(BackupTest, RestoresAnArchiveOfTheWindowsProgramWithBackslashNames) {
     EXPECT_EQ(readFile(recording("20120731/Kim@20120731153012.ogg")), "recording");
     CallRecord found;
     EXPECT_TRUE(database().FindCallRecord("20120731153012", found));
+}
+
+// make soak: about 2.5 GiB of recordings in parts of the real size.
+TEST_F(BackupTest, SplitsAtTheRealGibibyteForTheSoak) {
+    if (std::getenv("AMBRIN_SOAK_BACKUP") == nullptr) {
+        GTEST_SKIP() << "runs in make soak (AMBRIN_SOAK_BACKUP=1)";
+    }
+    const std::string call = addRecording("20120731", "call.ogg", 8 << 20);
+    const std::uint64_t total = 5ull * kBackupPartSize / 2;
+    for (std::uint64_t made = 8 << 20, i = 0; made < total; made += 8 << 20, ++i) {
+        const std::string day = "201207" + std::to_string(10 + i % 20);
+        ::mkdir(recording(day).c_str(), 0755);
+        ASSERT_TRUE(copyFile(call, recording(day + "/Kim" + std::to_string(i) + ".ogg"), 0644));
+    }
+    ASSERT_EQ(backup(), BackupResult::Done);
+    EXPECT_EQ(backupFolderNames(),
+              (std::vector<std::string>{"20120731.od01", "20120731.od02", "20120731.odk"}));
+    for (const std::string& name : backupFolderNames()) {
+        EXPECT_GT(std::filesystem::file_size(places.backupFolder + name),
+                  name == "20120731.od02" ? 0 : kBackupPartSize);
+        tool("/usr/bin/unzip", {"-tq", places.backupFolder + name});
+    }
 }
 
 }  // namespace

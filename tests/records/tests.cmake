@@ -10,5 +10,15 @@ ambrin_test(records_tests
 # The recording-information window through its widgets (offscreen).
 find_package(Qt6 REQUIRED COMPONENTS Test)
 ambrin_test(records_ui_tests
-    SOURCES records/information_dialog_test.cpp support/GuiApplication.cpp
+    SOURCES records/information_dialog_test.cpp records/progress_dialog_test.cpp
+            support/GuiApplication.cpp
     LIBS ambrin_records_ui Qt6::Test SQLite::SQLite3)
+
+# A bounded libFuzzer run of the entry names a restore reads. The fuzzer brings its own
+# sanitizers, so the sanitizer builds leave it out.
+if(NOT AMBRIN_SANITIZE)
+    add_test(NAME backup_fuzz
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/records/fuzz/run_fuzzer.sh
+                ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/backup-fuzz 30)
+    set_tests_properties(backup_fuzz PROPERTIES LABELS fuzz TIMEOUT 200)
+endif()
