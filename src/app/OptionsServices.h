@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace ambrin {
+
+// What the option pages use from the engine's parts, handed to the options window by whoever
+// creates it. Called on the GUI thread; each may be empty (then: no control, no line input).
+struct OptionsServices {
+    // The recording volume in percent, -1 without a volume control.
+    std::function<int()> recordVolume;
+    std::function<void(int percent)> setRecordVolume;
+    // Whether the recording source offers a line input.
+    std::function<bool()> hasLineInput;
+    // Opens a web page; empty: the desktop's browser.
+    std::function<bool(const std::string& address)> openPage;
+};
+
+}  // namespace ambrin
