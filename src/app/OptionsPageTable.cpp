@@ -2,22 +2,33 @@
 
 #include <QtGlobal>
 
+#include "app/GeneralPage.h"
+#include "app/InformationPages.h"
 #include "app/OptionsServices.h"
+#include "app/RecordPage.h"
+#include "records/ui/CallContentsPage.h"
+#include "records/ui/CustomersPage.h"
+#include "records/ui/RecordListHeaderPage.h"
 
 namespace ambrin {
 
 std::vector<OptionsPageEntry> optionsPageTable(const OptionsServices& services) {
-    (void)services;
     return {
         {QT_TRANSLATE_NOOP("OptionsDialog", "Record List"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "General"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Record"), makeOptionsPage<OptionsPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "General"), makeOptionsPage<GeneralPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Record"),
+         [&services](OptionsPageHost& host, QWidget* parent) -> OptionsPage* {
+             return new RecordPage(host, parent, services);
+         }},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Auto Backup"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Record List Header"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Call Contents"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Customers Information"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "About"), makeOptionsPage<OptionsPage>},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Copyright Information"), makeOptionsPage<OptionsPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Record List Header"),
+         makeOptionsPage<RecordListHeaderPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Call Contents"), makeOptionsPage<CallContentsPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Customers Information"),
+         makeOptionsPage<CustomersPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "About"), makeOptionsPage<AboutPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Copyright Information"),
+         makeOptionsPage<CopyrightPage>},
     };
 }
 

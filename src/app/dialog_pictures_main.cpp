@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -20,6 +21,8 @@
 #include <QMenu>
 #include <cmath>
 #include "app/CommandMenu.h"
+#include "app/OptionsDialog.h"
+#include "app/OptionsWindow.h"
 #include "app/PasswordDialog.h"
 #include "core/AppContext.h"
 #include "core/EngineState.h"
@@ -107,6 +110,52 @@ bool commandMenu(const QString& folder) {
     return save(*menu, folder, "command-menu");
 }
 
+// Every page of the options window, with a few customers and stock contents, and the skins
+// that lie beside this program.
+bool optionPages(AppContext& context, const QString& folder) {
+    const bool korean = uiLanguage() == kLangKorean;
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const QString& skin : programDir.entryList({"*.VSK", "*.vsk"}, QDir::Files)) {
+        QFile::copy(programDir.filePath(skin),
+                    QString::fromStdString(context.programFolder) + skin);
+    }
+    RecordDatabase database(context);
+    const std::vector<std::string> names =
+        korean ? std::vector<std::string>{"박지호", "이서연", "최유나"}
+               : std::vector<std::string>{"Lee Seoyeon", "Park Jiho", "Choi Yuna"};
+    for (const std::string& name : names) {
+        database.InsertCustomer(name, {"010-2345-6789", korean ? "한빛상사" : "Hanbit Trading",
+                                       korean ? "서울" : "Seoul", "", ""});
+    }
+    CallContentList contents(context);
+    const std::vector<std::string> phrases =
+        korean ? std::vector<std::string>{"견적 요청", "납기 문의", "불만 접수", "주문"}
+               : std::vector<std::string>{"Asked for a quotation", "Delivery date", "Complaint",
+                                          "Order"};
+    for (const std::string& text : phrases) {
+        contents.AddContent(text);
+    }
+    context.callContents = &contents;
+    OptionsServices services;
+    services.recordVolume = [] { return 64; };
+    services.hasLineInput = [] { return true; };
+    OptionsWindow window(context, services);
+    window.open(ChildWindows::kOptions);
+    OptionsDialog* dialog = window.dialog();
+    static const char* const pages[] = {
+        "options-record-list", "options-general", "options-record",
+        "options-auto-backup", "options-header",  "options-call-contents",
+        "options-customers",   "options-about",   "options-copyright"};
+    bool ok = true;
+    for (int row = 0; row < static_cast<int>(std::size(pages)); ++row) {
+        dialog->selectIndex(OptionsDialog::indexOfRow(row));
+        ok = save(*dialog, folder, pages[row]) && ok;
+    }
+    window.cancel();
+    context.callContents = nullptr;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,5 +188,6 @@ int main(int argc, char** argv) {
     ok = passwordDialog(settings, folder) && ok;
     ok = volumeWizard(context, folder) && ok;
     ok = commandMenu(folder) && ok;
+    ok = optionPages(context, folder) && ok;
     return ok ? 0 : 1;
 }
