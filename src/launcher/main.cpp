@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,8 +101,13 @@ void startProgramWithoutUpdate(const std::string& folder) {
 int runWindow(WizardLibrary& wizard, const std::string& folder, const std::string& prefix,
               const std::string& className, const std::string& title) {
     const QString language = uiLanguage() == kLangEnglish ? "en" : "ko";
+    // Dense screens get the pictures drawn at twice the size.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const bool dense = screen != nullptr && screen->devicePixelRatio() >= 2;
     const auto picture = [&](const char* name) {
-        return QImage(":/launcher/" + language + "/" + name + ".png");
+        QImage image(":/launcher/" + language + "/" + name + (dense ? "@2x.png" : ".png"));
+        image.setDevicePixelRatio(dense ? 2 : 1);
+        return image;
     };
     LauncherWindow::Pictures pictures{picture("BACKGROUND"), picture("FOCUS"), picture("SELECT")};
     if (pictures.focus.isNull()) {

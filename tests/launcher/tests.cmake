@@ -17,7 +17,8 @@ target_compile_definitions(launcher_window_tests PRIVATE
     REFREX_BIN="$<TARGET_FILE:refrex>"
     WIZARD_LIB="$<TARGET_FILE:wizard>"
     LAUNCHER_ART="${CMAKE_BINARY_DIR}/src/launcher/art"
-    LAUNCHER_SCREENSHOTS="${CMAKE_BINARY_DIR}/screenshots/launcher")
+    LAUNCHER_SCREENSHOTS="${CMAKE_BINARY_DIR}/screenshots/launcher"
+    AMBRIN_LSAN_SUPPRESSIONS="${CMAKE_CURRENT_SOURCE_DIR}/support/lsan_toolkit.supp")
 
 # A bounded libFuzzer run of the shape image reader. The fuzzer brings its own sanitizers,
 # so the sanitizer builds leave it out.

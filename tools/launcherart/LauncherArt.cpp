@@ -61,10 +61,11 @@ QPainterPath LauncherArt::shape() {
     return path;
 }
 
-QImage LauncherArt::picture(Look look) const {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage LauncherArt::picture(Look look, int scale) const {
+    QImage image(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
     image.fill(m_palette.outline);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     paintBody(p);

@@ -25,7 +25,8 @@ class LauncherArt {
     LauncherArt(std::vector<ambrin::launcher::LauncherButton> buttons, bool korean,
                 QString version);
 
-    QImage picture(Look look) const;
+    // The picture at `scale` (1, or 2 for the "@2x" pictures of dense screens).
+    QImage picture(Look look, int scale = 1) const;
     // The window's outline: what lies outside is cut out of the window.
     static QPainterPath shape();
 

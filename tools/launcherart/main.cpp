@@ -3,7 +3,8 @@
 //   launcherart STRINGS VERSION OUTPUT
 //
 // STRINGS is the launcher's English string table, whose button table places the buttons.
-// Writes OUTPUT/en/ and OUTPUT/ko/ with "BACKGROUND.png", "FOCUS.png" and "SELECT.png", and
+// Writes OUTPUT/en/ and OUTPUT/ko/ with "BACKGROUND.png", "FOCUS.png" and "SELECT.png" (and
+// their "@2x" pictures at twice the size for dense screens), and
 // OUTPUT/REGION.pcx, the one-bit shape of the window (1 = cut out).
 
 #include <QDir>
@@ -83,9 +84,12 @@ int main(int argc, char** argv) {
         const QString folder = output + (korean ? "/ko" : "/en");
         QDir().mkpath(folder);
         const LauncherArt art(buttons, korean, version);
-        ok = art.picture(Look::Normal).save(folder + "/BACKGROUND.png") && ok;
-        ok = art.picture(Look::Hover).save(folder + "/FOCUS.png") && ok;
-        ok = art.picture(Look::Pressed).save(folder + "/SELECT.png") && ok;
+        for (const int scale : {1, 2}) {
+            const QString suffix = scale == 2 ? "@2x.png" : ".png";
+            ok = art.picture(Look::Normal, scale).save(folder + "/BACKGROUND" + suffix) && ok;
+            ok = art.picture(Look::Hover, scale).save(folder + "/FOCUS" + suffix) && ok;
+            ok = art.picture(Look::Pressed, scale).save(folder + "/SELECT" + suffix) && ok;
+        }
     }
     ok = write(output + "/REGION.pcx", encodePcx(shapeBits())) && ok;
     return ok ? 0 : 1;

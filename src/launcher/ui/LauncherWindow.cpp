@@ -22,7 +22,7 @@ LauncherWindow::LauncherWindow(Pictures pictures, std::vector<LauncherButton> bu
     setObjectName("LauncherWindow");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setFixedSize(m_pictures.focus.size());
+    setFixedSize(m_pictures.focus.deviceIndependentSize().toSize());
 }
 
 QRegion LauncherWindow::regionOf(const PcxImage& shape) {
@@ -74,8 +74,10 @@ void LauncherWindow::paintEvent(QPaintEvent*) {
         return;
     }
     const ButtonRect& r = m_buttons[static_cast<std::size_t>(m_current)].picture;
-    const QRect picture(r.left, r.top, r.width(), r.height());
-    painter.drawImage(picture.topLeft(), m_pressed ? m_pictures.select : m_pictures.focus, picture);
+    const QRectF picture(r.left, r.top, r.width(), r.height());
+    const QImage& look = m_pressed ? m_pictures.select : m_pictures.focus;
+    const qreal ratio = look.devicePixelRatio();
+    painter.drawImage(picture, look, QRectF(picture.topLeft() * ratio, picture.size() * ratio));
 }
 
 void LauncherWindow::pointerAt(const QPoint& position) {

@@ -24,6 +24,7 @@ class LauncherWindow : public QWidget {
         QImage background;  // "BACKGROUND"
         QImage focus;       // "FOCUS": every button in its hover look; gives the window's size
         QImage select;      // "SELECT": every button pressed
+        // Pictures drawn for dense screens carry their device pixel ratio (2 for "@2x").
     };
     using ActionHandler = std::function<void(ButtonAction)>;
 
