@@ -29,6 +29,7 @@ inline constexpr int kNoAudioInput = 7;         // the audio input cannot be ope
 struct LaunchOptions {
     bool headless = false;  // no windows, state changes on standard output
     std::string command;    // --command NAME: send it to the running instance and end
+    bool verbose = false;   // --verbose: the windows print the engine's state changes too
 };
 
 // Free bytes of the volume that holds a path, or nothing when it cannot be told.

@@ -1,16 +1,41 @@
 #include "app/DesktopParts.h"
 
+#include <QApplication>
 #include <atomic>
 
-#include "app/DesktopPresence.h"
+#include "app/ChildWindows.h"
+#include "app/MainWindow.h"
 #include "app/TrayWindow.h"
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
+#include "recorder/InputMixer.h"
 #include "recorder/Recorder.h"
 #include "recorder/ui/VolumeWizard.h"
 #include "records/ui/RecordInformationWindow.h"
 
 namespace ambrin {
 
-void addDesktopParts(EngineParts& parts) {
+namespace {
+
+// The record list and the options window that the main window opens (event 16).
+std::shared_ptr<ChildWindows> makeChildWindows(AppContext& /*context*/) {
+    return nullptr;
+}
+
+// The volume wizard, when it is open. GUI thread.
+VolumeWizard* openVolumeWizard() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* wizard = qobject_cast<VolumeWizard*>(widget);
+            wizard != nullptr && wizard->isVisible()) {
+            return wizard;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void addDesktopParts(EngineParts& parts, bool verbose) {
     // The wizard draws the recorder's level block; the recorder is the controller's, so the
     // wizard only keeps a pointer to it (the controller ends the wizard's thread first).
     auto recorder = std::make_shared<std::atomic<Recorder*>>(nullptr);
@@ -43,8 +68,36 @@ void addDesktopParts(EngineParts& parts) {
                 return current != nullptr ? current->level() : LevelBlock::Snapshot{};
             });
     };
-    parts.makeMainWindow = [](AppContext& context) {
-        return std::make_unique<DesktopPresence>(context);
+    parts.makeMainWindow = [recorder, verbose](AppContext& context) {
+        MainWindow::Links links;
+        links.verbose = verbose;
+        links.childWindows = makeChildWindows(context);
+        links.applyEngineSettings = [recorder, &context] {
+            if (Recorder* current = recorder->load()) {
+                current->reloadDetectionSettings();
+            }
+            const int input = context.settings != nullptr
+                                  ? context.settings->intOr(setting::kInputSignalMode, 0)
+                                  : 0;
+            InputMixer::selectInputSource(input == 0 ? InputLine::Microphone : InputLine::Line);
+        };
+        links.setRecordMode = [recorder, &context](int mode) {
+            if (Recorder* current = recorder->load()) {
+                current->setRecordMode(mode);
+            } else if (context.settings != nullptr) {
+                context.settings->writeInt(setting::kRecordMode, mode);
+            }
+        };
+        links.level = [recorder] {
+            const Recorder* current = recorder->load();
+            return current != nullptr ? current->level() : LevelBlock::Snapshot{};
+        };
+        links.recordVolumeShown = [](int percent) {
+            if (VolumeWizard* wizard = openVolumeWizard()) {
+                wizard->refresh(percent);
+            }
+        };
+        return std::make_unique<MainWindow>(context, std::move(links));
     };
     parts.makeTrayWindow = [](AppContext& context) {
         return std::make_unique<TrayWindow>(context);

@@ -18,8 +18,9 @@ namespace {
 
 void printUsage() {
     std::puts(
-        "Usage: ambrin [--headless] [--command NAME]\n"
+        "Usage: ambrin [--headless] [--verbose] [--command NAME]\n"
         "  --headless       run without windows; state changes are printed here\n"
+        "  --verbose        with windows, print the state changes here as well\n"
         "  --command NAME   send a command to the running Ambrin+ and end:\n"
         "                   record, stop, play, pause, quit, options or list\n"
         "\n"
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--headless") {
             options.headless = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
         } else if (arg == "--command" && i + 1 < argc) {
             options.command = argv[++i];
         } else if (arg.rfind("--command=", 0) == 0) {
@@ -82,7 +85,7 @@ int main(int argc, char** argv) {
     ambrin::EngineParts parts = ambrin::programParts();
     if (gui) {
         ambrin::installUiTranslations();
-        ambrin::addDesktopParts(parts);
+        ambrin::addDesktopParts(parts, options.verbose);
     }
     ambrin::Application application(options);
     return application.run(std::move(parts), std::move(hooks));

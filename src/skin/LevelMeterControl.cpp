@@ -15,9 +15,15 @@ void LevelMeterControl::setLevelData(const std::int16_t* samples, size_t count) 
     changed();
 }
 
+void LevelMeterControl::release(const QPoint& at) {
+    if (m_rect.contains(at)) {
+        notify(control_event::kClick);
+    }
+}
+
 void LevelMeterControl::paint(QPainter& painter, int /*scale*/) const {
     const size_t points = m_samples.size() / 2;
-    if (points == 0 || m_rect.width() < 4 || m_rect.height() < 3) {
+    if (points == 0 || m_value == kOff || m_rect.width() < 4 || m_rect.height() < 3) {
         return;
     }
     const int centre = m_rect.top() + m_rect.height() / 2;
@@ -26,7 +32,7 @@ void LevelMeterControl::paint(QPainter& painter, int /*scale*/) const {
     const int bottom = m_rect.bottom() - 1;
     // Fractional steps, so that a block of more points than pixels still spans the field.
     const double step = static_cast<double>(m_rect.width() - 3) / static_cast<double>(points);
-    const bool mirrored = m_value == 1;
+    const bool mirrored = m_value == kMirrored;
     std::vector<QPointF> line;
     line.reserve(points * (mirrored ? 3 : 1));
     for (size_t i = 0; i < points; ++i) {

@@ -39,6 +39,9 @@ class DesktopProgramTest : public test::EnvironmentTest {
         folder = env.path("opt") + "/";
         ::mkdir(folder.c_str(), 0755);
         ASSERT_TRUE(test::copyFile(AMBRIN_BIN, folder + "ambrin"));
+        const std::string built = AMBRIN_BIN;
+        const std::string skin = "Ambrin_Large.VSK";
+        ASSERT_TRUE(test::copyFile(built.substr(0, built.rfind('/') + 1) + skin, folder + skin));
         shots = std::getenv("AMBRIN_SHOT_DIR") != nullptr ? std::getenv("AMBRIN_SHOT_DIR") : "";
     }
 
@@ -95,7 +98,7 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
                         env.path(""));
     ASSERT_TRUE(waitFor([] { return !test::runCommand("xdotool search --class trayer").empty(); }));
 
-    ChildProcess program(folder + "ambrin", {}, env.path(""));
+    ChildProcess program(folder + "ambrin", {"--verbose"}, env.path(""));
     ASSERT_TRUE(program.waitForOutput("event 31", 15s)) << program.errors();
 
     // The icon: the program's one visible window, embedded in trayer's panel.
@@ -164,12 +167,15 @@ TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTra
 
     // Without the password the tray menu is there; its Exit asks first.
     SettingsStore(folder).writeBool(setting::kUsePassword, false);
+    const std::size_t shown = test::occurrences(windowsOf(program.pid()), "\n");
+    const std::size_t titled = test::occurrences(windowsOf(program.pid()), "Ambrin+\t");
     test::runCommand("xdotool mousemove " + center + " click 3");
-    ASSERT_TRUE(waitFor([&] { return test::occurrences(windowsOf(program.pid()), "\n") == 2; }));
+    ASSERT_TRUE(
+        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "\n") == shown + 1; }));
     shoot("05-menu");
     test::runCommand("xdotool key x");
-    ASSERT_TRUE(
-        waitFor([&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == 2; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return test::occurrences(windowsOf(program.pid()), "Ambrin+\t") == titled + 1; }));
     shoot("06-exit-question");
     test::runCommand("xdotool key Return");
     EXPECT_EQ(program.wait(15s), 0) << program.output() << program.errors();
