@@ -19,10 +19,6 @@ namespace ambrin {
 
 namespace {
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFolderLimit = 259;
 constexpr int kUserNameLimit = 258;
@@ -36,13 +32,13 @@ GeneralPage::GeneralPage(OptionsPageHost& host, QWidget* parent)
         m_skins = std::make_unique<SkinManager>(*host.context().settings);
     }
     const OptionValues& values = edited();
-    m_ui->editFolder->setText(fromUtf8(values.databasePath));
+    m_ui->editFolder->setText(QString::fromStdString(values.databasePath));
     m_ui->checkKeepVisible->setChecked(values.keepVisible);
     m_ui->checkToTray->setChecked(values.toTray);
     m_ui->checkAutoStart->setChecked(values.autoStart);
     m_ui->checkMinimizeRun->setChecked(values.minimizeRun);
     m_ui->checkAutoUpdate->setChecked(values.autoUpdateValue);
-    m_ui->editUserName->setText(fromUtf8(values.userName));
+    m_ui->editUserName->setText(QString::fromStdString(values.userName));
     fillSkins();
 
     for (QCheckBox* box : {m_ui->checkKeepVisible, m_ui->checkToTray, m_ui->checkAutoStart,
@@ -83,8 +79,8 @@ void GeneralPage::fillSkins() {
     m_list = m_skins ? m_skins->listSkins() : SkinList{};
     QListWidgetItem* selected = nullptr;
     for (const auto& [name, path] : m_list) {
-        auto* item = new QListWidgetItem(fromUtf8(fileStemOf(path)), m_ui->listSkins);
-        item->setData(kPathRole, fromUtf8(path));
+        auto* item = new QListWidgetItem(QString::fromStdString(fileStemOf(path)), m_ui->listSkins);
+        item->setData(kPathRole, QString::fromStdString(path));
         if (equalsNoCase(name, edited().skin)) {
             selected = item;
         }
@@ -106,8 +102,9 @@ void GeneralPage::skinChosen() {
     m_ui->buttonDeleteSkin->setEnabled(!equalsNoCase(name, skinNameOf(skin::kDefaultSkinFile)));
     SkinInfo info;
     m_skins->readSkinInfo(name, info);
-    m_ui->labelSkinInfo->setText(fromUtf8(loadString(str::kSkinInfoName) + info.name + "\n" +
-                                          loadString(str::kSkinInfoDate) + info.date));
+    m_ui->labelSkinInfo->setText(QString::fromStdString(loadString(str::kSkinInfoName) + info.name +
+                                                        "\n" + loadString(str::kSkinInfoDate) +
+                                                        info.date));
     edited().skin = name;
     host().valuesChanged();
 }

@@ -1,10 +1,8 @@
 #include "app/OptionsDialog.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
@@ -14,7 +12,7 @@
 #include "platform/Folders.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
-#include "records/ui/RecordInformationDialog.h"
+#include "records/ui/WindowPosition.h"
 #include "skin/SkinManager.h"
 #include "skin/SkinPaths.h"
 #include "ui_OptionsDialog.h"
@@ -22,10 +20,6 @@
 namespace ambrin {
 
 namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The name of the skin "SkinPath" selects, or empty.
 std::string currentSkinName(SettingsStore* settings) {
@@ -75,7 +69,8 @@ void OptionsDialog::buildTree() {
     auto* recordList = new QTreeWidgetItem(tree, {caption(kRecordListRow)});
     recordList->setData(0, Qt::UserRole, static_cast<int>(kRecordListRow));
     m_items.push_back(recordList);
-    auto* options = new QTreeWidgetItem(tree, {fromUtf8(loadString(str::kOptionsNode))});
+    auto* options =
+        new QTreeWidgetItem(tree, {QString::fromStdString(loadString(str::kOptionsNode))});
     options->setData(0, Qt::UserRole, -1);
     m_items.push_back(options);
     for (size_t row = kGeneralRow; row < m_entries.size(); ++row) {
@@ -185,27 +180,15 @@ void OptionsDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void OptionsDialog::placeWindow() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    std::string stored;
-    if (m_context.settings != nullptr) {
-        m_context.settings->readString(setting::kOptionWindowPos, stored);
-    }
     adjustSize();
-    if (const auto position = RecordInformationDialog::storedPosition(stored, area.size())) {
-        move(*position);
-    } else {
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    placeAtStoredPosition(*this, m_context.settings, setting::kOptionWindowPos);
     m_placed = true;
 }
 
 void OptionsDialog::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
-    if (m_placed && isVisible() && m_context.settings != nullptr) {
-        const QPoint at = pos();
-        m_context.settings->writeString(setting::kOptionWindowPos,
-                                        std::to_string(at.x()) + "," + std::to_string(at.y()));
+    if (m_placed && isVisible()) {
+        storeWindowPosition(*this, m_context.settings, setting::kOptionWindowPos);
     }
 }
 

@@ -13,14 +13,6 @@
 
 namespace ambrin {
 
-namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 CallContentsPage::CallContentsPage(OptionsPageHost& host, QWidget* parent)
     : OptionsPage(host, parent),
       m_ui(std::make_unique<Ui::CallContentsPage>()),
@@ -29,7 +21,7 @@ CallContentsPage::CallContentsPage(OptionsPageHost& host, QWidget* parent)
     if (m_contents != nullptr) {
         for (const std::string& slot : m_contents->slots()) {
             if (!slot.empty()) {
-                m_ui->listContents->addItem(fromUtf8(slot));
+                m_ui->listContents->addItem(QString::fromStdString(slot));
             }
         }
     }
@@ -66,7 +58,7 @@ void CallContentsPage::add() {
     if (text.empty() || m_contents->ContainsContent(text) || !m_contents->AddContent(text)) {
         return;
     }
-    m_ui->listContents->addItem(fromUtf8(text));
+    m_ui->listContents->addItem(QString::fromStdString(text));
     m_ui->listContents->setCurrentRow(m_ui->listContents->count() - 1);
     m_ui->editContent->clear();
     m_contents->SaveContents();

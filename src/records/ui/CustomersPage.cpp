@@ -20,16 +20,13 @@ namespace {
 constexpr int kFieldRead = 258;
 constexpr int kNameColumnWidth = 120;
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 CustomersPage::CustomersPage(OptionsPageHost& host, QWidget* parent)
     : OptionsPage(host, parent), m_ui(std::make_unique<Ui::CustomersPage>()) {
     m_ui->setupUi(this);
-    m_ui->listCustomers->setHeaderLabels({fromUtf8(loadString(str::kCustomerNameColumn))});
+    m_ui->listCustomers->setHeaderLabels(
+        {QString::fromStdString(loadString(str::kCustomerNameColumn))});
     m_ui->listCustomers->setColumnWidth(0, kNameColumnWidth);
     m_ui->listCustomers->sortByColumn(0, Qt::AscendingOrder);
     fillList();
@@ -57,7 +54,7 @@ void CustomersPage::fillLabels() {
                                                  {m_ui->labelEtc2, 9}};
     for (const auto& [label, field] : labels) {
         if (!names[field].empty()) {
-            label->setText(fromUtf8(names[field]) + QStringLiteral(" :"));
+            label->setText(QString::fromStdString(names[field]) + QStringLiteral(" :"));
         }
     }
 }
@@ -70,7 +67,7 @@ void CustomersPage::fillList() {
     std::string name;
     CustomerRecord customer;
     while (database.NextCustomer(name, customer)) {
-        new QTreeWidgetItem(m_ui->listCustomers, {fromUtf8(name)});
+        new QTreeWidgetItem(m_ui->listCustomers, {QString::fromStdString(name)});
     }
     database.EndIteration();
 }
@@ -91,11 +88,11 @@ void CustomersPage::customerChosen() {
     if (item != nullptr) {
         RecordDatabase(host().context()).FindCustomer(item->text(0).toStdString(), customer);
     }
-    m_ui->editPhone->setText(fromUtf8(customer.cid));
-    m_ui->editOrganize->setText(fromUtf8(customer.organize));
-    m_ui->editAddress->setText(fromUtf8(customer.address));
-    m_ui->editEtc1->setText(fromUtf8(customer.etc1));
-    m_ui->editEtc2->setText(fromUtf8(customer.etc2));
+    m_ui->editPhone->setText(QString::fromStdString(customer.cid));
+    m_ui->editOrganize->setText(QString::fromStdString(customer.organize));
+    m_ui->editAddress->setText(QString::fromStdString(customer.address));
+    m_ui->editEtc1->setText(QString::fromStdString(customer.etc1));
+    m_ui->editEtc2->setText(QString::fromStdString(customer.etc2));
 }
 
 void CustomersPage::askName() {
@@ -110,7 +107,7 @@ void CustomersPage::addCustomer(const std::string& name) {
     if (added.empty()) {
         return;
     }
-    auto* item = new QTreeWidgetItem(m_ui->listCustomers, {fromUtf8(added)});
+    auto* item = new QTreeWidgetItem(m_ui->listCustomers, {QString::fromStdString(added)});
     m_ui->listCustomers->setCurrentItem(item);
 }
 

@@ -1,13 +1,10 @@
 #include "records/ui/RecordInformationDialog.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMoveEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
-#include <cstdio>
 
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
@@ -15,6 +12,7 @@
 #include "platform/TextHelpers.h"
 #include "records/CallContentList.h"
 #include "records/RecordDatabase.h"
+#include "records/ui/WindowPosition.h"
 #include "ui_RecordInformationDialog.h"
 
 namespace ambrin {
@@ -23,7 +21,6 @@ namespace {
 
 // "DatabaseHeader" holds eleven display names; the dialog shows names 3 to 9.
 constexpr std::uint32_t kHeaderCapacity = 1040;
-constexpr int kEdgeMargin = 10;
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -117,38 +114,18 @@ void RecordInformationDialog::fillLists() {
 
 std::optional<QPoint> RecordInformationDialog::storedPosition(const std::string& text,
                                                               const QSize& screen) {
-    int x = -1;
-    int y = -1;
-    if (std::sscanf(text.c_str(), " %d , %d", &x, &y) != 2) {
-        return std::nullopt;
-    }
-    if (x < 0 || y < 0 || x > screen.width() - kEdgeMargin || y > screen.height() - kEdgeMargin) {
-        return std::nullopt;
-    }
-    return QPoint(x, y);
+    return storedWindowPosition(text, screen);
 }
 
 void RecordInformationDialog::placeWindow() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    std::string stored;
-    if (m_context.settings != nullptr) {
-        m_context.settings->readString(setting::kMemoNotePos, stored);
-    }
-    if (const auto position = storedPosition(stored, area.size())) {
-        move(*position);
-    } else {
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    placeAtStoredPosition(*this, m_context.settings, setting::kMemoNotePos);
     m_placed = true;
 }
 
 void RecordInformationDialog::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
-    if (m_placed && isVisible() && m_context.settings != nullptr) {
-        const QPoint at = pos();
-        m_context.settings->writeString(setting::kMemoNotePos,
-                                        std::to_string(at.x()) + "," + std::to_string(at.y()));
+    if (m_placed && isVisible()) {
+        storeWindowPosition(*this, m_context.settings, setting::kMemoNotePos);
     }
 }
 

@@ -15,10 +15,6 @@ namespace {
 constexpr int kColumnWidth = 110;
 constexpr int kNameRead = 258;
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 RecordListHeaderPage::RecordListHeaderPage(OptionsPageHost& host, QWidget* parent)
@@ -27,13 +23,14 @@ RecordListHeaderPage::RecordListHeaderPage(OptionsPageHost& host, QWidget* paren
       m_itemNames(defaultDisplayNames()) {
     m_ui->setupUi(this);
     const std::string titles = loadString(str::kHeaderListColumns);
-    m_ui->listNames->setHeaderLabels({fromUtf8(fieldAt(titles, 0)), fromUtf8(fieldAt(titles, 1))});
+    m_ui->listNames->setHeaderLabels(
+        {QString::fromStdString(fieldAt(titles, 0)), QString::fromStdString(fieldAt(titles, 1))});
     m_ui->listNames->setColumnWidth(0, kColumnWidth);
     m_ui->listNames->setColumnWidth(1, kColumnWidth);
     const DisplayNames& names = edited().displayNames;
     for (size_t field = 0; field < kDisplayNameCount; ++field) {
-        new QTreeWidgetItem(m_ui->listNames,
-                            {fromUtf8(m_itemNames[field]), fromUtf8(names[field])});
+        new QTreeWidgetItem(m_ui->listNames, {QString::fromStdString(m_itemNames[field]),
+                                              QString::fromStdString(names[field])});
     }
     connect(m_ui->listNames, &QTreeWidget::currentItemChanged, this,
             &RecordListHeaderPage::rowChosen);
@@ -49,8 +46,8 @@ void RecordListHeaderPage::rowChosen() {
         return;
     }
     const auto field = static_cast<size_t>(row);
-    m_ui->editItemName->setText(fromUtf8(m_itemNames[field]));
-    m_ui->editDisplayName->setText(fromUtf8(edited().displayNames[field]));
+    m_ui->editItemName->setText(QString::fromStdString(m_itemNames[field]));
+    m_ui->editDisplayName->setText(QString::fromStdString(edited().displayNames[field]));
     m_ui->editDisplayName->setEnabled(field >= kFirstRenamable && field <= kLastRenamable);
 }
 
@@ -65,7 +62,7 @@ void RecordListHeaderPage::nameEdited(const QString& text) {
     if (!name.empty() && name.find(';') == std::string::npos) {
         field = name;
     }
-    item->setText(1, fromUtf8(field));
+    item->setText(1, QString::fromStdString(field));
     host().valuesChanged();
 }
 
