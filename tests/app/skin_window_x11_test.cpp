@@ -14,6 +14,7 @@
 #include "app/SkinWindow.h"
 #include "skin/SkinDocument.h"
 #include "skin/TestSkin.h"
+#include "support/PrivateXServer.h"
 #include "support/TestEnvironment.h"
 
 namespace ambrin {
@@ -133,27 +134,11 @@ int main(int argc, char** argv) {
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    char folder[] = "/tmp/ambrin-xvfb.XXXXXX";
-    if (::mkdtemp(folder) == nullptr) {
-        return 1;
-    }
-    int result = 1;
-    {
-        ambrin::test::ChildProcess server(
-            "/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-            folder);
-        if (!server.waitForOutput("\n", std::chrono::seconds(20))) {
-            std::fprintf(stderr, "Xvfb did not start: %s\n", server.errors().c_str());
-        } else {
-            std::string number = server.output();
-            number.erase(number.find_last_not_of(" \n") + 1);
-            ambrin::xDisplay = ":" + number;
-            ::setenv("DISPLAY", ambrin::xDisplay.c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-            QApplication app(argc, argv);
-            result = RUN_ALL_TESTS();
-        }
-    }
-    std::filesystem::remove_all(folder);
-    return result;
+    return ambrin::test::runOnPrivateXServer([&](const std::string& display) {
+        ambrin::xDisplay = display;
+        ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        QApplication app(argc, argv);
+        return RUN_ALL_TESTS();
+    });
 }

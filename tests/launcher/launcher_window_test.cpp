@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "launcher/PcxImage.h"
+#include "support/PrivateXServer.h"
 #include "support/TestEnvironment.h"
 
 // Xlib last: its macros clash with names in the headers above.
@@ -386,24 +387,8 @@ int main(int argc, char** argv) {
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    char folder[] = "/tmp/ambrin-xvfb.XXXXXX";
-    if (::mkdtemp(folder) == nullptr) {
-        return 1;
-    }
-    int result = 1;
-    {
-        ambrin::test::ChildProcess server(
-            "/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-            folder);
-        if (!server.waitForOutput("\n", std::chrono::seconds(20))) {
-            std::fprintf(stderr, "Xvfb did not start: %s\n", server.errors().c_str());
-        } else {
-            std::string number = server.output();
-            number.erase(number.find_last_not_of(" \n") + 1);
-            ambrin::launcher::xDisplay = ":" + number;
-            result = RUN_ALL_TESTS();
-        }
-    }
-    std::filesystem::remove_all(folder);
-    return result;
+    return ambrin::test::runOnPrivateXServer([](const std::string& display) {
+        ambrin::launcher::xDisplay = display;
+        return RUN_ALL_TESTS();
+    });
 }

@@ -1,5 +1,7 @@
 #include "LauncherArt.h"
 
+#include "SkinPainter.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -15,6 +17,7 @@ using ambrin::launcher::LauncherButton;
 namespace {
 
 constexpr double kRadius = 22;
+const QRectF kPanel(16, 16, 271, 232);  // the welcome panel
 const QString kFace = "NanumSquareRound";
 
 QColor withAlpha(QColor colour, int alpha) {
@@ -77,43 +80,26 @@ QImage LauncherArt::picture(Look look, int scale) const {
 }
 
 void LauncherArt::paintBody(QPainter& p) const {
-    const skinart::SkinPalette& c = m_palette;
-    const QRectF body = QRectF(0, 0, kWidth, kHeight).adjusted(1, 1, -1, -1);
-    p.setPen(Qt::NoPen);
-    p.setBrush(vertical(body, c.bodyTop, c.bodyBottom));
-    p.drawRoundedRect(body, kRadius - 1, kRadius - 1);
-    QLinearGradient edge(body.topLeft(), body.bottomLeft());
-    edge.setColorAt(0, c.edgeLight);
-    edge.setColorAt(0.35, withAlpha(c.edgeLight, c.edgeLight.alpha() / 6));
-    edge.setColorAt(1, withAlpha(c.edgeLight, 0));
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QBrush(edge), 1));
-    p.drawRoundedRect(body.adjusted(0.5, 0.5, -0.5, -0.5), kRadius - 1.5, kRadius - 1.5);
+    // The skins' own body and display inset, so the launcher is one of the family.
+    skinart::Skin skin;
+    skin.fonts.append({"Display", kFace});
+    skinart::Window window;
+    window.size = QSize(kWidth, kHeight);
+    window.radius = int(kRadius);
+    window.decorations.append({"display", {}, kPanel.toRect()});
+    skinart::SkinPainter(skin, m_palette).paintBackground(p, window);
 }
 
 void LauncherArt::paintWelcome(QPainter& p) const {
     const skinart::SkinPalette& c = m_palette;
-    // The panel: the skins' display inset.
-    const QRectF panel(16, 16, 271, 232);
-    const double radius = 14;
-    p.setPen(Qt::NoPen);
-    p.setBrush(c.lip);
-    p.drawRoundedRect(panel.adjusted(0, 1, 0, 1), radius, radius);
-    p.setBrush(c.displayEdge);
-    p.drawRoundedRect(panel, radius, radius);
-    const QRectF inner = panel.adjusted(1, 1, -1, -1);
-    p.setBrush(vertical(inner, c.displayGlow, c.display));
-    p.drawRoundedRect(inner, radius - 1, radius - 1);
+    // A teal glow in the display's corner, under the mark.
+    const QRectF inner = kPanel.adjusted(1, 1, -1, -1);
     QRadialGradient glow(QPointF(inner.left() + 40, inner.top() + 30), 220);
     glow.setColorAt(0, withAlpha(c.accent, 38));
     glow.setColorAt(1, withAlpha(c.accent, 0));
+    p.setPen(Qt::NoPen);
     p.setBrush(glow);
-    p.drawRoundedRect(inner, radius - 1, radius - 1);
-    QLinearGradient shade(inner.topLeft(), inner.topLeft() + QPointF(0, 8));
-    shade.setColorAt(0, withAlpha(Qt::black, 110));
-    shade.setColorAt(1, withAlpha(Qt::black, 0));
-    p.setBrush(shade);
-    p.drawRoundedRect(inner, radius - 1, radius - 1);
+    p.drawRoundedRect(inner, 9, 9);
 
     // The mark of the skins: a rounded square holding a short level trace.
     const QRectF mark(36, 36, 50, 50);
@@ -319,27 +305,19 @@ void LauncherArt::paintIcon(QPainter& p, ButtonAction action, const QRectF& box,
             break;
         }
         case ButtonAction::Explorer: {
-            QPainterPath folder;
-            folder.moveTo(l + 2, t + 5);
-            folder.lineTo(l + 8, t + 5);
-            folder.lineTo(l + 10, t + 7);
-            folder.lineTo(l + 18, t + 7);
-            folder.lineTo(l + 18, t + 16);
-            folder.lineTo(l + 2, t + 16);
-            folder.closeSubpath();
-            p.drawPath(folder);
+            const QPointF folder[] = {{l + 2, t + 5},  {l + 8, t + 5},   {l + 10, t + 7},
+                                      {l + 18, t + 7}, {l + 18, t + 16}, {l + 2, t + 16}};
+            p.drawPolygon(folder, 6);
             p.drawLine(QPointF(l + 2, t + 10), QPointF(l + 18, t + 10));
             break;
         }
         case ButtonAction::ReadMe: {
-            QPainterPath page;
-            page.moveTo(l + 4, t + 2);
-            page.lineTo(l + 12, t + 2);
-            page.lineTo(l + 16, t + 6);
-            page.lineTo(l + 16, t + 18);
-            page.lineTo(l + 4, t + 18);
-            page.closeSubpath();
-            p.drawPath(page);
+            const QPointF page[] = {{l + 4, t + 2},
+                                    {l + 12, t + 2},
+                                    {l + 16, t + 6},
+                                    {l + 16, t + 18},
+                                    {l + 4, t + 18}};
+            p.drawPolygon(page, 5);
             for (double y : {8.5, 11.5, 14.5}) {
                 p.drawLine(QPointF(l + 7, t + y), QPointF(l + 13, t + y));
             }
