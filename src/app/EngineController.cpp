@@ -293,6 +293,11 @@ bool EngineController::dispatch(const EngineEvent& event) {
         case EventCode::StoreUnsaved:
             storeUnsavedCalls();
             break;
+        case EventCode::CallerNumber:
+            if (const auto* caller = dynamic_cast<const CallerNumberEvent*>(&event)) {
+                callerNumber(*caller);
+            }
+            break;
         default:
             break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
@@ -390,6 +395,10 @@ void EngineController::record() {
         return;
     }
     setState(EngineState::Recording);
+    {
+        auto lock = m_context.lockInformation();
+        m_context.lineNumberLocked() = {};  // what the line tells from now on is this call's
+    }
     if (!m_recorder || !m_recorder->startRecording()) {
         if (!m_diskFullTold && !m_startFailureTold) {
             showStringMessage(str::kRecordFileFailed, kMbIconWarning, hasMainWindowOwner());
@@ -407,6 +416,20 @@ void EngineController::record() {
             m_infoWindow->open();
         }
         m_context.setLastRecordKey({});
+    }
+}
+
+void EngineController::callerNumber(const CallerNumberEvent& event) {
+    if (state() != EngineState::Recording) {
+        return;  // the call it belonged to has ended already
+    }
+    {
+        auto lock = m_context.lockInformation();
+        m_context.lineNumberLocked() = {event.number, event.dialled};
+    }
+    broadcast(event);
+    if (m_infoWindow && m_infoWindow->isOpen()) {
+        m_infoWindow->lineNumber(event.number, event.dialled);
     }
 }
 

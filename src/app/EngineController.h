@@ -76,6 +76,7 @@ class EngineController : public EventSink {
     void pause();
     void record();
     void endOfPlayback();
+    void callerNumber(const CallerNumberEvent& event);
     void volumeWizard();
     bool quit(bool ask);
     void recordingFailed();

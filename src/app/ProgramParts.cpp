@@ -5,6 +5,7 @@
 #include "app/HeadlessWindow.h"
 #include "core/RecordingJournal.h"
 #include "platform/StringTable.h"
+#include "recorder/CallerIdReceiver.h"
 #include "recorder/InputMixer.h"
 #include "recorder/Player.h"
 #include "recorder/Recorder.h"
@@ -23,7 +24,11 @@ EngineParts programParts() {
     parts.makeTrayWindow = [](AppContext& context) {
         return std::make_unique<HeadlessTray>(context);
     };
-    parts.makeRecorder = [](AppContext& context) { return std::make_unique<Recorder>(context); };
+    parts.makeRecorder = [](AppContext& context) {
+        auto recorder = std::make_unique<Recorder>(context);
+        recorder->setCaptureTap(std::make_unique<CallerIdReceiver>(context));
+        return recorder;
+    };
     parts.storeRecording = [](AppContext& context, const std::string& path) {
         const bool stored = StoreRecording(context, path);
         // Stored, discarded as too short, or kept for later in the unsaved-call journal:

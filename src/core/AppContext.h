@@ -39,6 +39,14 @@ class AppContext {
     // Under lockInformation() only.
     std::unique_ptr<CallRecord>& pendingInformation() { return m_pendingInformation; }
     std::string& lastRecordKeyLocked() { return m_lastRecordKey; }
+    // The number the line told for the call being recorded (empty: none); `dialled` when it
+    // is the number dialled from here. Cleared when a recording starts; the stored record
+    // takes it as its phone number unless the user gave the call other information.
+    struct LineNumber {
+        std::string number;
+        bool dialled = false;
+    };
+    LineNumber& lineNumberLocked() { return m_lineNumber; }
 
     // Single steps that take the lock themselves.
     std::string lastRecordKey() const;
@@ -55,6 +63,7 @@ class AppContext {
     mutable std::mutex m_informationMutex;  // guards the information slots
     std::unique_ptr<CallRecord> m_pendingInformation;
     std::string m_lastRecordKey;
+    LineNumber m_lineNumber;
 };
 
 }  // namespace ambrin

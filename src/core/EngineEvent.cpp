@@ -72,6 +72,8 @@ const char* nameOf(EventCode code) {
             return "disk-low";
         case EventCode::StoreUnsaved:
             return "store-unsaved";
+        case EventCode::CallerNumber:
+            return "caller-number";
         default:
             return "event";
     }
@@ -101,6 +103,10 @@ std::string TimeEvent::describe() const {
 
 std::string TextEvent::describe() const {
     return EngineEvent::describe() + " " + text;
+}
+
+std::string CallerNumberEvent::describe() const {
+    return EngineEvent::describe() + (dialled ? " dialled " : " ") + number;
 }
 
 std::string EventListEvent::describe() const {

@@ -49,6 +49,7 @@ enum class EventCode : int {
     CaptureBack = 38,      // the audio input is back
     DiskLow = 39,          // the recordings' disk has 40 MiB or less free
     StoreUnsaved = 40,     // try the unsaved-call journal again (once a minute)
+    CallerNumber = 50,     // the line told the number of the call being recorded
 };
 
 inline constexpr int number(EventCode code) {
@@ -94,6 +95,18 @@ class TextEvent : public EngineEvent {
     std::string describe() const override;
 
     std::string text;
+};
+
+// Event 50: the caller's number from the line (or, `dialled`, the number dialled) for the
+// call being recorded.
+class CallerNumberEvent : public EngineEvent {
+  public:
+    CallerNumberEvent(std::string value, bool isDialled)
+        : EngineEvent(EventCode::CallerNumber), number(std::move(value)), dialled(isDialled) {}
+    std::string describe() const override;
+
+    std::string number;
+    bool dialled;
 };
 
 // An event carrying further events (22: the file-opened notice and what goes with it).

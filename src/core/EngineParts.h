@@ -116,6 +116,12 @@ class InfoWindowInterface {
     virtual bool isOpen() const = 0;
     virtual void callSaved() = 0;
     virtual void callDiscarded() = 0;
+    // The line told the number of the call (`dialled`: the number dialled from here); the
+    // window shows it unless the user has typed one. Event thread; must not wait.
+    virtual void lineNumber(const std::string& number, bool dialled) {
+        static_cast<void>(number);
+        static_cast<void>(dialled);
+    }
 };
 
 // How the controller makes its parts. Any factory may be empty: the controller then works

@@ -298,6 +298,9 @@ void Recorder::onBuffer(WaveBuffer& buffer) {
         const std::uint64_t clock =
             m_capturedBytes.fetch_add(buffer.bytesRecorded, std::memory_order_acq_rel) +
             buffer.bytesRecorded;
+        if (m_tap) {
+            m_tap->offer(buffer.data, buffer.bytesRecorded, clock, recording);
+        }
 
         // The detector examines what the level block holds: the buffer's first 512 samples.
         std::int16_t examined[LevelBlock::kPublishedBytes / 2];

@@ -16,6 +16,7 @@
 #include "platform/WaveInput.h"
 #include "platform/WorkerThread.h"
 #include "recorder/CallDetector.h"
+#include "recorder/CaptureTap.h"
 #include "recorder/LevelBlock.h"
 #include "recorder/PreRoll.h"
 
@@ -97,6 +98,11 @@ class Recorder : public RecorderInterface {
     // Stops capturing and waits for the capture thread. Safe to call twice.
     void stopCapture();
 
+    // Hands every captured buffer also to `tap` (the caller-ID receiver), which the recorder
+    // keeps until it is destroyed. Before initialize() only.
+    void setCaptureTap(std::unique_ptr<CaptureTap> tap) { m_tap = std::move(tap); }
+    CaptureTap* captureTap() const { return m_tap.get(); }
+
     void setRecordMode(int mode);
     int recordMode() const { return m_recordMode.load(std::memory_order_relaxed); }
     // Takes over "RecordMode", "StartSoundValue", "EndSoundValue" and "PreRecordTime" (the
@@ -144,6 +150,7 @@ class Recorder : public RecorderInterface {
     std::unique_ptr<std::uint8_t[]> m_block;  // both 4096-byte areas, allocated once
     WaveBuffer m_headers[2];
     LevelBlock m_levelBlock;
+    std::unique_ptr<CaptureTap> m_tap;  // set before the capture thread starts
 
     // Open's wait for the capture thread's verdict.
     mutable std::mutex m_openMutex;  // guards m_openResult and m_failure

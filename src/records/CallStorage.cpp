@@ -103,7 +103,13 @@ bool StoreRecording(AppContext& context, const std::string& path) {
             pending.reset();
             hasInformation = true;
             filePath = nameAtStoring(context, filePath, record);
+        } else if (const auto& line = context.lineNumberLocked(); !line.number.empty()) {
+            // Nobody described the call: what the line told stands. A caller's number only
+            // comes with a call that rang here.
+            record.cid = limitText(line.number, CallRecord::kShortCapacity);
+            record.callType = line.dialled ? kCallOutbound : kCallInbound;
         }
+        context.lineNumberLocked() = {};
 
         record.totalTime = recordingDurationSeconds(filePath);
         if (record.totalTime <= minimumRecordTime(context)) {

@@ -21,6 +21,9 @@ bool InitializeDatabase(AppContext& context, DatabaseStatus& status);
 //  - takes the information waiting in the context's PendingInformation, if any, and moves
 //    the file to a name that carries it (see RecordFileNames.h; never over an existing
 //    file, and not at all when a part cannot go into a file name);
+//  - without such information, takes the number the line told for the call (the context's
+//    LineNumber) as the record's phone number, the call Outbound when it was dialled and
+//    Inbound otherwise;
 //  - measures the duration; at or below "MinimumRecordTime" seconds the file is deleted and
 //    the result is false;
 //  - inserts the record under the key of the time now; LastRecordKey becomes that key

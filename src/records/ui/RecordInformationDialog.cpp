@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMoveEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -11,6 +12,7 @@
 #include "platform/StringTable.h"
 #include "platform/TextHelpers.h"
 #include "records/CallContentList.h"
+#include "records/CustomerNames.h"
 #include "records/RecordDatabase.h"
 #include "records/ui/WindowPosition.h"
 #include "ui_RecordInformationDialog.h"
@@ -51,6 +53,9 @@ RecordInformationDialog::RecordInformationDialog(AppContext& context, QWidget* p
     connect(m_ui->comboName, &QComboBox::activated, this, &RecordInformationDialog::customerChosen);
     connect(m_ui->comboContents, &QComboBox::activated, this,
             &RecordInformationDialog::contentChosen);
+    for (QRadioButton* type : {m_ui->radioInbound, m_ui->radioOutbound, m_ui->radioUnknown}) {
+        connect(type, &QRadioButton::clicked, this, [this] { m_typeChosen = true; });
+    }
     connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -139,6 +144,10 @@ void RecordInformationDialog::customerChosen(int index) {
         return;
     }
     m_ui->editPhone->setText(fromUtf8(customer.cid));
+    fillFromCustomer(customer);
+}
+
+void RecordInformationDialog::fillFromCustomer(const CustomerRecord& customer) {
     m_ui->editOrganize->setText(fromUtf8(customer.organize));
     m_ui->editAddress->setText(fromUtf8(customer.address));
     m_ui->editEtc1->setText(fromUtf8(customer.etc1));
@@ -177,6 +186,30 @@ void RecordInformationDialog::limitContents() {
     cursor = edit->textCursor();
     cursor.setPosition(position);
     edit->setTextCursor(cursor);
+}
+
+void RecordInformationDialog::showLineNumber(const std::string& number, bool dialled) {
+    if (!m_ui->editPhone->isModified()) {
+        m_ui->editPhone->setText(fromUtf8(number));
+    }
+    if (!m_typeChosen) {
+        (dialled ? m_ui->radioOutbound : m_ui->radioInbound)->setChecked(true);
+    }
+    if (!m_ui->comboName->currentText().trimmed().isEmpty()) {
+        return;  // the user has said who it is
+    }
+    std::string name;
+    CustomerRecord customer;
+    if (!findCustomerByNumber(m_context, number, name, customer)) {
+        return;
+    }
+    const int index = m_ui->comboName->findText(fromUtf8(name));
+    if (index >= 0) {
+        m_ui->comboName->setCurrentIndex(index);
+    } else {
+        m_ui->comboName->setEditText(fromUtf8(name));
+    }
+    fillFromCustomer(customer);
 }
 
 CallRecord RecordInformationDialog::information() const {

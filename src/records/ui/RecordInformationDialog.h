@@ -41,6 +41,12 @@ class RecordInformationDialog : public QDialog {
     // buttons. Name is not trimmed here.
     CallRecord information() const;
 
+    // The line told the call's number (`dialled`: the number dialled from here). Shown in
+    // Phone Num. unless the user has typed there; the type follows it (Outbound when dialled,
+    // else Inbound) unless the user has chosen one; and, while no name has been given, the
+    // customer with that number is selected and fills the other fields.
+    void showLineNumber(const std::string& number, bool dialled);
+
     // Where the dialog goes for a saved "MemoNotePos" text on a screen: the stored top-left
     // corner, or nothing (centre it) when it is unusable (negative, or within 10 pixels of
     // the screen's right or bottom edge or beyond).
@@ -54,12 +60,14 @@ class RecordInformationDialog : public QDialog {
     void fillLists();
     void placeWindow();
     void customerChosen(int index);
+    void fillFromCustomer(const CustomerRecord& customer);
     void contentChosen(int index);
     void limitContents();
 
     AppContext& m_context;
     std::unique_ptr<Ui::RecordInformationDialog> m_ui;
-    bool m_placed = false;  // moves before the first placement are not saved
+    bool m_placed = false;      // moves before the first placement are not saved
+    bool m_typeChosen = false;  // the user has clicked a type
 };
 
 }  // namespace ambrin

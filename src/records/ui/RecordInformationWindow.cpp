@@ -30,6 +30,14 @@ void RecordInformationWindow::show() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_dialog = dialog;
     connect(dialog, &QDialog::finished, this, &RecordInformationWindow::finished);
+    AppContext::LineNumber line;
+    {
+        const auto lock = m_context.lockInformation();
+        line = m_context.lineNumberLocked();
+    }
+    if (!line.number.empty()) {
+        dialog->showLineNumber(line.number, line.dialled);
+    }
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -54,6 +62,17 @@ void RecordInformationWindow::callDiscarded() {
         [this] {
             if (m_dialog) {
                 m_dialog->reject();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordInformationWindow::lineNumber(const std::string& number, bool dialled) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, number, dialled] {
+            if (m_dialog) {
+                m_dialog->showLineNumber(number, dialled);
             }
         },
         Qt::QueuedConnection);

@@ -33,6 +33,8 @@ class RecordInformationWindow : public QObject, public InfoWindowInterface {
     void callSaved() override;
     // Event thread: the recording was too short to keep; the dialog ends as by Cancel.
     void callDiscarded() override;
+    // Event thread: the line told the call's number; the open dialog shows it.
+    void lineNumber(const std::string& number, bool dialled) override;
 
     // GUI thread: the open dialog, or null.
     RecordInformationDialog* dialog() const;
