@@ -13,6 +13,8 @@
 #include "records/CallStorage.h"
 #include "records/ConsoleBackupProgress.h"
 #include "records/InterruptedRecording.h"
+#include "records/RecordDatabase.h"
+#include "records/RecordSearchIndex.h"
 
 namespace ambrin {
 
@@ -59,6 +61,18 @@ Application::Hooks programHooks() {
             std::fprintf(stderr, "ambrin: the call-record database cannot be opened or created\n");
             return exit_code::kDatabaseUnavailable;
         }
+        // The search index: built once for an existing database, and again whenever it is
+        // found missing or damaged; searches read every record until it is there.
+        int told = -1;
+        RecordSearchIndex(RecordDatabase::databasePath(context))
+            .prepare([&told](std::int64_t done, std::int64_t total) {
+                const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+                if (percent / 10 != told / 10) {
+                    told = percent;
+                    consoleLine("ambrin: indexing the call records for search: " +
+                                std::to_string(percent) + "%");
+                }
+            });
         // A call the program was recording when it ended: repaired and stored, announced only.
         const std::string repaired = recoverInterruptedRecording(context);
         if (!repaired.empty()) {

@@ -7,6 +7,11 @@ ambrin_test(records_tests
             records/damaged_database_test.cpp records/backup_test.cpp
     LIBS ambrin_records SQLite::SQLite3 TSAN)
 
+# The search index against reading every record.
+ambrin_test(record_search_tests
+    SOURCES records/record_search_index_test.cpp
+    LIBS ambrin_records SQLite::SQLite3)
+
 # The recording-information window through its widgets (offscreen).
 find_package(Qt6 REQUIRED COMPONENTS Test)
 ambrin_test(records_ui_tests

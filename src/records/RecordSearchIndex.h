@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ambrin {
+
+// A full-text index over the searchable fields of the call records, so a search of a million
+// calls takes milliseconds. It lives in a table of its own, "RecordSearch" (SQLite FTS5 with
+// the case-sensitive trigram tokenizer, reading its texts from RecordInfo by row id), kept up
+// to date by triggers on RecordInfo; RecordInfo and UserInfo themselves are not changed.
+//
+// The index only narrows: it names the rows that may hold a text; the record list still tests
+// each of them for the text as a case-sensitive substring, so its results are exactly those
+// of reading every record. Texts shorter than three characters are not indexed and are
+// searched by reading every record.
+//
+// Any thread; each call opens its own connection.
+class RecordSearchIndex {
+  public:
+    static constexpr const char* kTable = "RecordSearch";
+
+    explicit RecordSearchIndex(std::string databasePath);
+
+    // Called with the records indexed so far and their number while the index is built.
+    using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+    // At start-up, after the database is initialized. An index that is missing, incomplete,
+    // damaged or out of step with RecordInfo (its integrity check fails) is dropped and built
+    // again from every record, telling `progress`; a sound one is kept. False when the index
+    // cannot be had (searches then read every record).
+    bool prepare(const Progress& progress = {}) const;
+
+    // Whether a search for `text` can use the index: three characters or more.
+    static bool covers(const std::string& text);
+
+    // The row ids (of RecordInfo) of the records whose field `field` (3 Name, 4 CID,
+    // 5 Organize, 6 Address, 7 Contents, 8 ETC1, 9 ETC2) may contain `text`, in row-id order.
+    // Nothing when the index cannot answer (text too short, no usable index, other field).
+    std::optional<std::vector<std::int64_t>> candidates(int field, const std::string& text) const;
+
+    // The column of RecordInfo for a searchable field index, or null.
+    static const char* columnOf(int field);
+
+  private:
+    std::string m_path;
+};
+
+}  // namespace ambrin
