@@ -8,3 +8,8 @@ target_link_libraries(ambrin_records_bench PRIVATE
 # Backup and restore of 1 GiB of recordings against the zip command.
 add_executable(ambrin_backup_bench backup_bench.cpp)
 target_link_libraries(ambrin_backup_bench PRIVATE ambrin_records benchmark::benchmark ambrin_warnings)
+
+# A search of 1,000,000 records through the search index against reading every record.
+add_executable(ambrin_search_bench search_bench.cpp)
+target_link_libraries(ambrin_search_bench PRIVATE
+    ambrin_records SQLite::SQLite3 benchmark::benchmark ambrin_warnings)

@@ -73,6 +73,13 @@ bool informationDialog(AppContext& context, const QString& folder) {
     return ok;
 }
 
+// A call whose number came from the line: the customer with that number is chosen.
+bool lineNumberDialog(AppContext& context, const QString& folder) {
+    RecordInformationDialog dialog(context);
+    dialog.showLineNumber("01023456789", false);
+    return save(dialog, folder, "information-dialog-caller-id");
+}
+
 bool passwordDialog(SettingsStore& settings, const QString& folder) {
     PasswordDialog dialog(&settings);
     dialog.findChild<QLineEdit*>("editPassword")->setText("secret");
@@ -185,6 +192,7 @@ int main(int argc, char** argv) {
     context.programFolder = home.path().toStdString() + "/";
 
     bool ok = informationDialog(context, folder);
+    ok = lineNumberDialog(context, folder) && ok;
     ok = passwordDialog(settings, folder) && ok;
     ok = volumeWizard(context, folder) && ok;
     ok = commandMenu(folder) && ok;

@@ -150,5 +150,54 @@ TEST_F(InformationDialogTest, ACallTooShortToKeepClosesTheWindowAsCancel) {
     }
 }
 
+TEST_F(InformationDialogTest, ANumberFromTheLineFillsTheWindowUnlessTheUserHasSaidOtherwise) {
+    ASSERT_TRUE(database().InsertCustomer("Kim", {"010-1234-5678", "Tavix", "Seoul", "vip", ""}));
+    QWidget* dialog = openFromEngine();
+    ASSERT_NE(dialog, nullptr);
+    std::thread([this] { window->lineNumber("01012345678", false); }).join();
+    auto* phone = child<QLineEdit>(dialog, "editPhone");
+    ASSERT_TRUE(test::processEventsUntil([&] { return !phone->text().isEmpty(); }));
+    EXPECT_EQ(phone->text(), "01012345678");
+    EXPECT_EQ(child<QComboBox>(dialog, "comboName")->currentText(), "Kim");
+    EXPECT_EQ(child<QLineEdit>(dialog, "editOrganize")->text(), "Tavix");
+    EXPECT_TRUE(child<QRadioButton>(dialog, "radioInbound")->isChecked());
+    pressOk(dialog);
+    const std::string path = recording("20260101101010.wav");
+    writeWav(path, 6);
+    ASSERT_TRUE(StoreRecording(context, path));
+    EXPECT_EQ(row("Name, CID, Organize, CallType"), "Kim|01012345678|Tavix|0\n");
+
+    // What the user typed or chose stands.
+    dialog = openFromEngine();
+    ASSERT_NE(dialog, nullptr);
+    QTest::keyClicks(child<QLineEdit>(dialog, "editPhone"), "02-555-0199");
+    QTest::mouseClick(child<QRadioButton>(dialog, "radioUnknown"), Qt::LeftButton);
+    window->lineNumber("0101234", true);
+    QApplication::processEvents();
+    EXPECT_EQ(child<QLineEdit>(dialog, "editPhone")->text(), "02-555-0199");
+    EXPECT_TRUE(child<QRadioButton>(dialog, "radioUnknown")->isChecked());
+    QTest::mouseClick(
+        child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel),
+        Qt::LeftButton);
+    ASSERT_TRUE(test::processEventsUntil([this] { return !window->isOpen(); }));
+    window->waitForApplied();
+}
+
+TEST_F(InformationDialogTest, WithoutTheWindowTheNumberFromTheLineIsStoredWithTheCall) {
+    for (const bool dialled : {false, true}) {
+        {
+            const auto lock = context.lockInformation();
+            context.lineNumberLocked() = {dialled ? "0101234567" : "0212345678", dialled};
+        }
+        const std::string path = recording(dialled ? "20260101101011.wav" : "20260101101010.wav");
+        writeWav(path, 6);
+        ASSERT_TRUE(StoreRecording(context, path));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // keys are by the second
+    }
+    EXPECT_EQ(row("CID, CallType"), "0212345678|0\n0101234567|1\n");
+    const auto lock = context.lockInformation();
+    EXPECT_TRUE(context.lineNumberLocked().number.empty()) << "a number goes with one call only";
+}
+
 }  // namespace
 }  // namespace ambrin

@@ -30,14 +30,6 @@ void RecordInformationWindow::show() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_dialog = dialog;
     connect(dialog, &QDialog::finished, this, &RecordInformationWindow::finished);
-    AppContext::LineNumber line;
-    {
-        const auto lock = m_context.lockInformation();
-        line = m_context.lineNumberLocked();
-    }
-    if (!line.number.empty()) {
-        dialog->showLineNumber(line.number, line.dialled);
-    }
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

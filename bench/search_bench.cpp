@@ -1,0 +1,168 @@
+// A text search in one field of 1,000,000 call records: through the search index (the index
+// names the candidates, each is read and tested for the text as a case-sensitive substring
+// within the date range) against reading every record, on the same database in the same
+// run. The database is built once per run in a private temporary folder; building the index
+// over it (what the first start after an update does) is timed once and printed.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "records/RecordSearchIndex.h"
+
+namespace {
+
+using ambrin::RecordSearchIndex;
+
+constexpr int kRecordCount = 1000000;
+constexpr const char* kRow =
+    "select Date, Name, CID, Organize, Address, Contents, Filename, ETC1, ETC2, TotalTime, "
+    "CallType from RecordInfo";
+
+const std::vector<std::string> kWords = {
+    "김민준", "이서연", "박지호",  "최유나",   "서울",   "부산", "주문",     "배송",
+    "문의",   "환불",   "견적",    "주식회사", "강남구", "Kim",  "Lee",      "Park",
+    "ORDER",  "order",  "Invoice", "Delivery", "Seoul",  "Ltd",  "테헤란로", "2024"};
+
+std::string g_path;
+
+struct Database {
+    sqlite3* db = nullptr;
+    Database() { sqlite3_open(g_path.c_str(), &db); }
+    ~Database() { sqlite3_close(db); }
+};
+
+void build() {
+    const std::string folder = std::filesystem::temp_directory_path() /
+                               ("ambrin-search-bench." + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    g_path = folder + "/Ambrin.od2";
+    Database d;
+    sqlite3_exec(d.db,
+                 "CREATE TABLE IF NOT EXISTS RecordInfo (Date varchar(40), Name varchar(40), CID "
+                 "varchar(40), Organize varchar(40), Address varchar(255), Contents text, "
+                 "FileName varchar(255), ETC1 varchar(40), ETC2 varchar(40), TotalTime int "
+                 "default 0, CallType int(1) default 0); BEGIN",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(d.db, "insert into RecordInfo values (?, ?, ?, ?, ?, ?, ?, ?, ?, 60, 0)", -1,
+                       &insert, nullptr);
+    std::mt19937 random(1);
+    std::uniform_int_distribution<std::size_t> word(0, kWords.size() - 1);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (int i = 0; i < kRecordCount; ++i) {
+        char key[32];
+        std::snprintf(key, sizeof key, "2024%02d%02d%06d", 1 + i % 12, 1 + i % 28, i % 1000000);
+        std::string number = "010";
+        for (int d8 = 0; d8 < 8; ++d8) {
+            number += static_cast<char>('0' + digit(random));
+        }
+        const std::string name = kWords[word(random)];
+        const std::string contents = kWords[word(random)] + " " + kWords[word(random)] + " " +
+                                     kWords[word(random)] + " " + std::to_string(i);
+        const std::string organize = kWords[word(random)] + " " + kWords[word(random)];
+        const std::string fields[] = {key,
+                                      name,
+                                      number,
+                                      organize,
+                                      kWords[word(random)],
+                                      contents,
+                                      "/home/user/db/" + std::string(key) + ".ogg",
+                                      "",
+                                      ""};
+        for (int c = 0; c < 9; ++c) {
+            sqlite3_bind_text(insert, c + 1, fields[c].c_str(), -1, SQLITE_TRANSIENT);
+        }
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(d.db, "COMMIT", nullptr, nullptr, nullptr);
+
+    const auto started = std::chrono::steady_clock::now();
+    RecordSearchIndex(g_path).prepare();
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    std::printf("search index built over %d records in %.1f s\n", kRecordCount, seconds.count());
+}
+
+// The record list's test of one row: in the date range and the text in the field.
+bool matches(sqlite3_stmt* row, int column, const std::string& text) {
+    const auto* date = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
+    const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    return date != nullptr && std::string_view(date) >= "20240101000000" &&
+           std::string_view(date) <= "20241231235959" && value != nullptr &&
+           std::string_view(value).find(text) != std::string_view::npos;
+}
+
+void scanSearch(benchmark::State& state, int field, const std::string& text) {
+    Database d;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* row = nullptr;
+        sqlite3_prepare_v2(d.db, kRow, -1, &row, nullptr);
+        found = 0;
+        while (sqlite3_step(row) == SQLITE_ROW) {
+            found += matches(row, field - 2, text) ? 1 : 0;
+        }
+        sqlite3_finalize(row);
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+void indexedSearch(benchmark::State& state, int field, const std::string& text) {
+    Database d;
+    const RecordSearchIndex index(g_path);
+    std::size_t found = 0;
+    const std::string byRow = std::string(kRow) + " where rowid = ?";
+    for (auto _ : state) {
+        const auto candidates = index.candidates(field, text);
+        sqlite3_stmt* row = nullptr;
+        sqlite3_prepare_v2(d.db, byRow.c_str(), -1, &row, nullptr);
+        found = 0;
+        for (const std::int64_t id : *candidates) {
+            sqlite3_bind_int64(row, 1, id);
+            if (sqlite3_step(row) == SQLITE_ROW) {
+                found += matches(row, field - 2, text) ? 1 : 0;
+            }
+            sqlite3_reset(row);
+        }
+        sqlite3_finalize(row);
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+// Phone Num. for a run of digits; Name for a customer's name.
+void BM_ScanPhoneNumber(benchmark::State& state) {
+    scanSearch(state, 4, "45678");
+}
+void BM_IndexedPhoneNumber(benchmark::State& state) {
+    indexedSearch(state, 4, "45678");
+}
+void BM_ScanContents(benchmark::State& state) {
+    scanSearch(state, 7, "환불 Delivery");
+}
+void BM_IndexedContents(benchmark::State& state) {
+    indexedSearch(state, 7, "환불 Delivery");
+}
+BENCHMARK(BM_ScanPhoneNumber)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_IndexedPhoneNumber)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScanContents)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_IndexedContents)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    build();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(std::filesystem::path(g_path).parent_path());
+    return 0;
+}
