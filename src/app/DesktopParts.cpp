@@ -5,6 +5,7 @@
 
 #include "app/ChildWindows.h"
 #include "app/MainWindow.h"
+#include "app/OptionsWindow.h"
 #include "app/TrayWindow.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
@@ -17,9 +18,22 @@ namespace ambrin {
 
 namespace {
 
-// The record list and the options window that the main window opens (event 16).
-std::shared_ptr<ChildWindows> makeChildWindows(AppContext& /*context*/) {
-    return nullptr;
+// The record list and the options window that the main window opens (event 16). Its
+// Record page reads and sets the recording volume through the controller's mixer.
+std::shared_ptr<ChildWindows> makeChildWindows(
+    AppContext& context, const std::shared_ptr<std::atomic<MixerInterface*>>& mixer) {
+    OptionsServices services;
+    services.recordVolume = [mixer] {
+        MixerInterface* current = mixer->load();
+        return current != nullptr ? current->recordVolume() : -1;
+    };
+    services.setRecordVolume = [mixer](int percent) {
+        if (MixerInterface* current = mixer->load()) {
+            current->setRecordVolume(percent);
+        }
+    };
+    services.hasLineInput = [] { return InputMixer::hasInputSource(InputLine::Line); };
+    return std::make_shared<OptionsWindow>(context, std::move(services));
 }
 
 // The volume wizard, when it is open. GUI thread.
@@ -68,10 +82,10 @@ void addDesktopParts(EngineParts& parts, bool verbose) {
                 return current != nullptr ? current->level() : LevelBlock::Snapshot{};
             });
     };
-    parts.makeMainWindow = [recorder, verbose](AppContext& context) {
+    parts.makeMainWindow = [recorder, mixer, verbose](AppContext& context) {
         MainWindow::Links links;
         links.verbose = verbose;
-        links.childWindows = makeChildWindows(context);
+        links.childWindows = makeChildWindows(context, mixer);
         links.applyEngineSettings = [recorder, &context] {
             if (Recorder* current = recorder->load()) {
                 current->reloadDetectionSettings();

@@ -12,6 +12,10 @@ OptionsWindow::~OptionsWindow() {
     delete m_dialog.data();
 }
 
+OptionsDialog* OptionsWindow::dialog() const {
+    return m_dialog;
+}
+
 void OptionsWindow::open(int id) {
     if (m_dialog != nullptr) {
         if (id == m_index) {

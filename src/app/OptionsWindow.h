@@ -27,7 +27,7 @@ class OptionsWindow : public ChildWindows {
     std::string selectedRecordFile() const override;
 
     // The open window, or null.
-    OptionsDialog* dialog() const { return m_dialog; }
+    OptionsDialog* dialog() const;
 
   private:
     void closed();
