@@ -12,7 +12,7 @@ WERROR     := $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps build run test test-plain test-asan test-tsan bench soak screenshots format format-check clean
+.PHONY: all deps build medium run test test-plain test-asan test-tsan bench soak screenshots format format-check clean
 
 all: build
 
@@ -24,6 +24,10 @@ $(BUILD)/CMakeCache.txt: | deps
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The installation medium in $(BUILD)/medium: setup, libwizard.so, the staged files, _eng/.
+medium: build
+	cmake --build $(BUILD) -j $(JOBS) --target medium
 
 run: build
 	bash scripts/run.sh $(BUILD) $(RUN_ARGS)

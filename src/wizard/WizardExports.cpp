@@ -1,11 +1,16 @@
 // The C entry points of libwizard.so, looked up by name by the launcher.
 
+#include <dlfcn.h>
 #include <unistd.h>
 #include <QApplication>
 #include <climits>
 #include <string>
 
+#include "platform/StringTable.h"
+#include "platform/ui/Translations.h"
 #include "wizard/InternetProbe.h"
+#include "wizard/SetupFiles.h"
+#include "wizard/SetupWizard.h"
 #include "wizard/UpdateDialog.h"
 #include "wizard/WizardEntryPoints.h"
 
@@ -41,18 +46,50 @@ AMBRIN_EXPORT int IsInternetAvailable() {
     return ambrin::wizard::probeUpdateServer(ambrin::wizard::UpdateServer::current());
 }
 
-// Stubs until setup and removal land; the launcher may bind them already.
+namespace {
+
+// The language given to SetLang; 0 until one is given.
+int g_language = 0;
+
+// The folder of this library, ending in "/": where the medium's files lie beside it.
+std::string libraryFolder() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&SetLang), &info) == 0 || info.dli_fname == nullptr) {
+        return launcherFolder();
+    }
+    char resolved[PATH_MAX];
+    if (::realpath(info.dli_fname, resolved) == nullptr) {
+        return launcherFolder();
+    }
+    const std::string path(resolved);
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+// The setup's language, made the language of this thread's strings and the windows' texts.
+int useSetupLanguage() {
+    const int language = ambrin::wizard::chooseLanguage(g_language, libraryFolder());
+    ambrin::SetUiLanguage(language);
+    ambrin::installUiTranslations();
+    return language;
+}
+
+}  // namespace
+
 AMBRIN_EXPORT int InstallWizard() {
-    return 0;
+    if (QApplication::instance() == nullptr) {
+        return 0;
+    }
+    const int language = useSetupLanguage();
+    return ambrin::wizard::runInstallWizard(libraryFolder(), language);
 }
 
 AMBRIN_EXPORT int UnInstall() {
-    return 0;
+    if (QApplication::instance() == nullptr) {
+        return 0;
+    }
+    const int language = useSetupLanguage();
+    return ambrin::wizard::runUninstall(libraryFolder(), language);
 }
-
-namespace {
-int g_language = 0;
-}  // namespace
 
 AMBRIN_EXPORT int SetLang(int langId) {
     if (langId != 0) {

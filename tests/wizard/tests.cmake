@@ -59,3 +59,7 @@ target_compile_definitions(wizard_tests PRIVATE
     NOTE_1_2_3_4="$<TARGET_FILE:version_note_1_2_3_4>"
     WIZARD_LIB="$<TARGET_FILE:wizard>"
     AMBRIN_VERSION_TEXT="${AMBRIN_VERSION}")
+
+# Setup and removal through the real wizard windows, from the medium of `make medium`.
+add_executable(ambrin_setup_runner wizard/setup_runner.cpp)
+target_link_libraries(ambrin_setup_runner PRIVATE Qt6::Widgets ${CMAKE_DL_LIBS} ambrin_warnings)
