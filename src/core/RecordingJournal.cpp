@@ -9,6 +9,7 @@
 
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
+#include "platform/Folders.h"
 
 namespace ambrin {
 
@@ -23,10 +24,7 @@ std::string recordingJournalPath(const AppContext& context) {
         context.settings != nullptr
             ? context.settings->stringOr(setting::kInstallPath, context.programFolder)
             : context.programFolder;
-    if (!folder.empty() && folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + kJournalName;
+    return writableFolderFor(folder) + kJournalName;
 }
 
 bool writeRecordingJournal(const AppContext& context, const JournaledRecording& recording) {

@@ -106,7 +106,7 @@ void SettingsStore::repairInstallation() {
     writeString(setting::kInstallPath, m_programFolder);
     std::string ignored;
     if (readString(setting::kDatabasePath, ignored) == kSettingsNotFound) {
-        writeString(setting::kDatabasePath, m_programFolder + "db");
+        writeString(setting::kDatabasePath, writableFolderFor(m_programFolder) + "db");
     }
 }
 
@@ -152,7 +152,8 @@ int SettingsStore::writeDefault(const SettingDefinition& definition) {
                 case DefaultKind::ProgramFolder:
                     return writeString(definition.name, m_programFolder);
                 case DefaultKind::InProgramFolder:
-                    return writeString(definition.name, m_programFolder + definition.text);
+                    return writeString(definition.name,
+                                       writableFolderFor(m_programFolder) + definition.text);
                 case DefaultKind::StringId:
                     return writeString(definition.name, loadString(definition.number));
                 case DefaultKind::Fixed:

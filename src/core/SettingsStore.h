@@ -32,7 +32,7 @@ enum class SettingType { String, Bool, Int };
 enum class DefaultKind {
     Fixed,            // text or number below
     ProgramFolder,    // the program folder
-    InProgramFolder,  // the program folder followed by the text below
+    InProgramFolder,  // the writable folder of the program folder, then the text below
     StringId,         // string `number` of the string table in the thread's language
 };
 

@@ -48,7 +48,24 @@ std::string programFolder() {
 }
 
 std::string temporaryPlaybackFile() {
-    return programFolder() + "__temp__.wav";
+    return writableFolderFor(programFolder()) + "__temp__.wav";
+}
+
+std::string userDataFolder() {
+    return withoutTrailingSlash(envOr("XDG_DATA_HOME", envOr("HOME", "/tmp") + "/.local/share"));
+}
+
+std::string writableFolderFor(const std::string& installFolder) {
+    std::string folder = installFolder;
+    if (!folder.empty() && folder.back() != '/') {
+        folder += '/';
+    }
+    if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0) {
+        return folder;
+    }
+    const std::string own = userDataFolder() + "/Ambrin+";
+    makeFolders(own, 0700);
+    return own + "/";
 }
 
 std::string userConfigFolder() {

@@ -10,8 +10,18 @@ std::string programFile();
 // Folder of the running program file, ending in '/'.
 std::string programFolder();
 
-// The temporary playback file: the program folder followed by "__temp__.wav".
+// The temporary playback file: "__temp__.wav" in the writable folder of the program folder.
 std::string temporaryPlaybackFile();
+
+// $XDG_DATA_HOME, or $HOME/.local/share; no trailing '/'.
+std::string userDataFolder();
+
+// Where the program writes what belongs beside an installation folder (the database, the
+// contents file, the recordings, the backups, the temporary playback file): the folder
+// itself when this user may write into it (an installation of one user), else the user's
+// own "$XDG_DATA_HOME/Ambrin+/", created readable by the user only (an installation for
+// every user, whose program folder is read-only). Ends in '/'.
+std::string writableFolderFor(const std::string& installFolder);
 
 // $XDG_CONFIG_HOME, or $HOME/.config; no trailing '/'.
 std::string userConfigFolder();

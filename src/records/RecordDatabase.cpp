@@ -10,6 +10,7 @@
 
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
+#include "platform/Folders.h"
 #include "records/RecordLimits.h"
 
 namespace ambrin {
@@ -221,10 +222,7 @@ std::string fileInInstallFolder(const AppContext& context, const std::string& na
     if (folder.empty()) {
         return {};
     }
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + name;
+    return writableFolderFor(folder) + name;
 }
 
 std::string RecordDatabase::databasePath(const AppContext& context) {

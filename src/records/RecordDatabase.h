@@ -25,8 +25,9 @@ using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteCloser>;
 // The database file, in the installation folder.
 inline constexpr const char* kDatabaseFileName = "Ambrin.od2";
 
-// `name` in the "InstallPath" folder of the context's settings; empty when there are no
-// settings or no "InstallPath".
+// `name` in the "InstallPath" folder of the context's settings, or in the user's data folder
+// when that folder is not writable (see writableFolderFor); empty when there are no settings
+// or no "InstallPath".
 std::string fileInInstallFolder(const AppContext& context, const std::string& name);
 
 // What initializing the database file found.

@@ -63,3 +63,14 @@ target_compile_definitions(wizard_tests PRIVATE
 # Setup and removal through the real wizard windows, from the medium of `make medium`.
 add_executable(ambrin_setup_runner wizard/setup_runner.cpp)
 target_link_libraries(ambrin_setup_runner PRIVATE Qt6::Widgets ${CMAKE_DL_LIBS} ambrin_warnings)
+
+add_executable(setup_tests wizard/setup_test.cpp wizard/InstalledProgram.cpp)
+target_link_libraries(setup_tests PRIVATE ambrin_platform ambrin_test_support GTest::gtest_main ambrin_warnings)
+target_include_directories(setup_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(setup_tests PRIVATE
+    AMBRIN_MEDIUM="${PROJECT_BINARY_DIR}/medium"
+    SETUP_RUNNER_BIN="$<TARGET_FILE:ambrin_setup_runner>")
+add_dependencies(setup_tests medium ambrin_setup_runner)
+add_test(NAME setup
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:setup_tests>)
+set_tests_properties(setup PROPERTIES LABELS unit FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
