@@ -12,7 +12,7 @@ WERROR     := $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps build medium run test test-plain test-asan test-tsan bench soak screenshots format format-check clean
+.PHONY: all deps build medium package test-package run test test-plain test-asan test-tsan bench soak screenshots format format-check clean
 
 all: build
 
@@ -29,19 +29,31 @@ build: deps $(BUILD)/CMakeCache.txt
 medium: build
 	cmake --build $(BUILD) -j $(JOBS) --target medium
 
+# The Debian package in $(BUILD)/package (programs in /opt/ambrin), checked by lintian.
+package: build
+	cmake --build $(BUILD) -j $(JOBS) --target package_root
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+	lintian --fail-on error $(BUILD)/package/ambrin_*.deb
+
+# The package's own test (not part of `make test`, as building the package takes a while):
+# its contents, and the program run from it with a read-only program folder.
+test-package: package
+	cmake --build $(BUILD) -j $(JOBS) --target package_tests
+	cd $(BUILD) && ctest --output-on-failure -L package --timeout 300
+
 run: build
 	bash scripts/run.sh $(BUILD) $(RUN_ARGS)
 
 test: format-check test-plain test-asan test-tsan
 
 test-plain: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -LE package
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBRIN_WERROR=$(WERROR) -DAMBRIN_SANITIZE=address $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --output-on-failure -j $(JOBS) --timeout 600
+		ctest --output-on-failure -j $(JOBS) --timeout 600 -LE package
 
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBRIN_WERROR=$(WERROR) -DAMBRIN_SANITIZE=thread $(CMAKE_FLAGS)

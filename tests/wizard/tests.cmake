@@ -74,3 +74,11 @@ add_dependencies(setup_tests medium ambrin_setup_runner)
 add_test(NAME setup
     COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:setup_tests>)
 set_tests_properties(setup PROPERTIES LABELS unit FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
+
+# The Debian package (`make test-package`, after `make package`; not in `make test`).
+add_executable(package_tests EXCLUDE_FROM_ALL wizard/package_test.cpp wizard/InstalledProgram.cpp)
+target_link_libraries(package_tests PRIVATE ambrin_platform ambrin_test_support GTest::gtest_main ambrin_warnings)
+target_include_directories(package_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(package_tests PRIVATE AMBRIN_PACKAGE_FOLDER="${PROJECT_BINARY_DIR}/package")
+add_test(NAME package COMMAND package_tests)
+set_tests_properties(package PROPERTIES LABELS package FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
