@@ -2,7 +2,7 @@
 
 # Its parts: URL splitting, headers and transfers, the manifest, signatures, replacement.
 ambrin_test(wizard_tests
-    SOURCES wizard/update_parts_test.cpp support/HttpTestServer.cpp
+    SOURCES wizard/update_parts_test.cpp wizard/setup_files_test.cpp support/HttpTestServer.cpp
     LIBS ambrin_wizard_core ${CMAKE_DL_LIBS})
 add_dependencies(wizard_tests wizard ambrin)
 # The exports are looked up as the launcher does: libwizard.so by name. An RPATH rather
