@@ -1,6 +1,7 @@
 // ambrin_dialog_pictures: pictures of the program's dialogs, in the language the string table
 // chooses (Korean, or English with AMBRIN_UI_LANG=1033), for the manual and for review.
-// Runs in a private temporary home so that no user setting is read or written.
+// Runs in a private temporary home so that no user setting is read or written. The skins
+// beside the program draw the options' skin list and the main window.
 //   ambrin_dialog_pictures OUTPUT_FOLDER
 
 #include <QApplication>
@@ -21,10 +22,13 @@
 #include <QMenu>
 #include <cmath>
 #include "app/CommandMenu.h"
+#include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
 #include "app/OptionsWindow.h"
 #include "app/PasswordDialog.h"
+#include "app/SkinWindow.h"
 #include "core/AppContext.h"
+#include "core/EngineEvent.h"
 #include "core/EngineState.h"
 #include "core/SettingsStore.h"
 #include "platform/StringTable.h"
@@ -33,6 +37,7 @@
 #include "records/CallContentList.h"
 #include "records/RecordDatabase.h"
 #include "records/ui/RecordInformationDialog.h"
+#include "skin/SkinView.h"
 
 namespace {
 
@@ -163,6 +168,38 @@ bool optionPages(AppContext& context, const QString& folder) {
     return ok;
 }
 
+bool saveMainWindow(MainWindow& window, const QString& folder, const char* name) {
+    QApplication::processEvents();
+    const QString path = folder + "/" + QString::fromLatin1(name) + ".png";
+    const bool ok = window.skinWindow()->view()->shapedImage().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "cannot write", path.toLocal8Bit().constData());
+    return ok;
+}
+
+// The main window waiting for a call, and recording one.
+bool mainWindow(AppContext& context, const QString& folder) {
+    MainWindow::Links links;
+    links.level = [] { return voice(); };
+    MainWindow window(context, std::move(links));
+    if (!window.start()) {
+        std::fprintf(stderr, "the main window cannot be shown (no skin)\n");
+        return false;
+    }
+    window.onEvent(EngineEvent(EventCode::PlaybackVolume, 70));
+    window.onEvent(EngineEvent(EventCode::RecordVolume, 55));
+    window.onEvent(EngineEvent(EventCode::StateIdle));
+    bool ok = saveMainWindow(window, folder, "main-window");
+    window.onEvent(EngineEvent(EventCode::StateRecording));
+    window.onEvent(TimeEvent(0, 1, 23));
+    QEventLoop wait;
+    QTimer::singleShot(400, &wait, &QEventLoop::quit);  // the level meter's turn
+    wait.exec();
+    ok = saveMainWindow(window, folder, "main-window-recording") && ok;
+    window.onEvent(EngineEvent(EventCode::CloseWindows));
+    QApplication::processEvents();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,5 +234,6 @@ int main(int argc, char** argv) {
     ok = volumeWizard(context, folder) && ok;
     ok = commandMenu(folder) && ok;
     ok = optionPages(context, folder) && ok;
+    ok = mainWindow(context, folder) && ok;  // with the skins optionPages put in place
     return ok ? 0 : 1;
 }

@@ -121,6 +121,9 @@ bool StoreRecording(AppContext& context, const std::string& path) {
         const std::string key = currentRecordKey();
         if (RecordDatabase(context).InsertCallRecord(key, record)) {
             context.lastRecordKeyLocked() = hasInformation ? std::string() : key;
+            if (filePath != path) {
+                context.setCurrentFile(filePath);  // Play plays the file under its new name
+            }
             return true;
         }
         // No record to attach later information to.
@@ -166,6 +169,10 @@ bool UpdateRecordInformation(AppContext& context, const std::string& key,
             moveWithoutReplacing(record.fileName, oldPath);  // the row still names the old path
         }
         return false;
+    }
+    // The file just renamed is still the one Play plays.
+    if (record.fileName != oldPath && context.currentFile() == oldPath) {
+        context.setCurrentFile(record.fileName);
     }
 
     if (!information.name.empty()) {

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Whole-program figures of the desktop program (the skinned main window) on an X display:
+#   start-up to the main window shown, median of N runs;
+#   resident memory of the shown program, and its peak under /usr/bin/time -v;
+#   CPU of the shown program idling for IDLE seconds;
+#   CPU while it records a call with the window and the information window open.
+# Runs on a private sound server whose line the demo line generator feeds.
+# Usage: xvfb-run -a -s "-screen 0 1024x768x24" bench/desktop_figures.sh [BUILD] [N] [IDLE]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$top/build}" && pwd)
+runs=${2:-10}
+idle=${3:-60}
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (run it under xvfb-run)" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/ambdesk.XXXXXX)
+line=$work/line
+generator=
+cleanup() {
+  [ -n "$generator" ] && kill "$generator" 2>/dev/null
+  "$top/tests/support/audio_server.sh" stop "$line"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run TMPDIR=$work/tmp
+export XDG_DATA_HOME=$work/home/.local/share AMBRIN_UI_LANG=1033
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR" "$work/opt"
+chmod 700 "$XDG_RUNTIME_DIR"
+install -m 755 "$build/src/app/ambrin" "$work/opt/ambrin"
+cp "$build/src/app/Ambrin_Large.VSK" "$work/opt/"
+"$top/tests/support/audio_server.sh" start "$line" >/dev/null
+export PULSE_SERVER=unix:$line/native
+"$build/tests/ambrin_linegen" "$line/fifo" 0 >/dev/null &
+generator=$!
+
+conf="$XDG_CONFIG_HOME/Tavix/Ambrin+ v2.0.conf"
+set_dword() {  # name value: one value of the settings file
+  sed -i "/^\"$1\"=/d" "$conf"
+  printf '"%s"=dword:%08x\n' "$1" "$2" >> "$conf"
+}
+
+now() { date +%s%N; }
+shown() { xdotool search --onlyvisible --pid "$1" --name '^Ambrin\+$' >/dev/null 2>&1; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+ticks_per_second=$(getconf CLK_TCK)
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+
+# A first run creates the settings and the database; the volume wizard is then switched off.
+"$work/opt/ambrin" > "$work/first.out" 2>&1 &
+pid=$!
+until shown "$pid"; do sleep 0.05; done
+sleep 1
+kill -TERM "$pid"; wait "$pid" || true
+set_dword AutoVolume 1
+
+starts=()
+for i in $(seq "$runs"); do
+  t0=$(now)
+  "$work/opt/ambrin" > "$work/out.$i" 2>&1 &
+  pid=$!
+  until shown "$pid"; do sleep 0.002; done
+  t1=$(now)
+  starts+=($(( (t1 - t0) / 1000000 )))
+  kill -TERM "$pid"; wait "$pid" || true
+done
+echo "start-up to the main window shown: median $(median "${starts[@]}") ms over $runs runs (${starts[*]})"
+
+/usr/bin/time -v "$work/opt/ambrin" --verbose > "$work/time.out" 2> "$work/time.txt" &
+timer=$!
+until pid=$(pgrep -P "$timer") && shown "$pid"; do sleep 0.05; done
+sleep 3
+echo "resident memory of the shown program: $(awk '/VmRSS/ {print $2, $3}' "/proc/$pid/status")"
+before=$(cpu_ticks "$pid")
+sleep "$idle"
+after=$(cpu_ticks "$pid")
+echo "CPU idling for $idle s: $(awk -v t=$((after - before)) -v hz="$ticks_per_second" -v s="$idle" \
+  'BEGIN {printf "%.3f %% of a core (%d ticks)", 100 * t / hz / s, t}')"
+
+# A call: the line generator's first call comes after 5 s; the information window opens.
+kill "$generator"; wait "$generator" 2>/dev/null || true
+"$build/tests/ambrin_linegen" "$line/fifo" 1 >/dev/null &
+generator=$!
+until grep -q "event 27 recording" "$work/time.out"; do sleep 0.1; done
+sleep 1
+xdotool search --onlyvisible --pid "$pid" --name 'Recording Information' >/dev/null \
+  || echo "(the information window is not shown)"
+before=$(cpu_ticks "$pid")
+sleep 6
+after=$(cpu_ticks "$pid")
+echo "CPU while recording with the information window open (6 s): $(awk -v t=$((after - before)) \
+  -v hz="$ticks_per_second" 'BEGIN {printf "%.2f %% of a core", 100 * t / hz / 6}')"
+echo "resident memory while recording: $(awk '/VmRSS/ {print $2, $3}' "/proc/$pid/status")"
+
+kill -TERM "$pid"
+wait "$timer" || true
+grep -E "Maximum resident set size|Elapsed|Percent of CPU" "$work/time.txt"
