@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <atomic>
 #include <future>
+#include <mutex>
 
 #include "core/AppContext.h"
 #include "core/EngineEvent.h"
@@ -89,7 +90,12 @@ void runVolumeWizard(AppContext& context, const std::function<int()>& readVolume
         [&context, volume, level = std::move(level), closed] {
             auto* wizard = new VolumeWizard(context, volume, level);
             wizard->setAttribute(Qt::WA_DeleteOnClose);
-            QObject::connect(wizard, &QDialog::finished, wizard, [closed] { closed->set_value(); });
+            // At quit the dialog finishes twice (rejected, then closed with the other windows);
+            // the waiting thread is told once.
+            auto told = std::make_shared<std::once_flag>();
+            QObject::connect(wizard, &QDialog::finished, wizard, [closed, told] {
+                std::call_once(*told, [&closed] { closed->set_value(); });
+            });
             QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, wizard,
                              &QDialog::reject);
             wizard->show();
