@@ -36,6 +36,7 @@
 #include "recorder/ui/VolumeWizard.h"
 #include "records/CallContentList.h"
 #include "records/RecordDatabase.h"
+#include "records/ui/ProgressDialog.h"
 #include "records/ui/RecordInformationDialog.h"
 #include "skin/SkinView.h"
 
@@ -200,6 +201,15 @@ bool mainWindow(AppContext& context, const QString& folder) {
     return ok;
 }
 
+// A backup a good way through its recordings.
+bool backupProgress(const QString& folder) {
+    BackupFlags flags;
+    ProgressDialog dialog(BackupMode::Backup, flags);
+    dialog.setRange(120);
+    dialog.setPosition(47);
+    return save(dialog, folder, "backup-progress");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,5 +245,6 @@ int main(int argc, char** argv) {
     ok = commandMenu(folder) && ok;
     ok = optionPages(context, folder) && ok;
     ok = mainWindow(context, folder) && ok;  // with the skins optionPages put in place
+    ok = backupProgress(folder) && ok;
     return ok ? 0 : 1;
 }
