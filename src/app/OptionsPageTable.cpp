@@ -6,6 +6,7 @@
 #include "app/InformationPages.h"
 #include "app/OptionsServices.h"
 #include "app/RecordPage.h"
+#include "records/ui/AutoBackupPage.h"
 #include "records/ui/CallContentsPage.h"
 #include "records/ui/CustomersPage.h"
 #include "records/ui/RecordListHeaderPage.h"
@@ -20,7 +21,7 @@ std::vector<OptionsPageEntry> optionsPageTable(const OptionsServices& services) 
          [&services](OptionsPageHost& host, QWidget* parent) -> OptionsPage* {
              return new RecordPage(host, parent, services);
          }},
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Auto Backup"), makeOptionsPage<OptionsPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Auto Backup"), makeOptionsPage<AutoBackupPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Record List Header"),
          makeOptionsPage<RecordListHeaderPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Call Contents"), makeOptionsPage<CallContentsPage>},

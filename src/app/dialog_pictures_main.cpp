@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -149,6 +150,15 @@ bool optionPages(AppContext& context, const QString& folder) {
         contents.AddContent(text);
     }
     context.callContents = &contents;
+    // Two backups for the "Auto Backup" page, dated as their names say.
+    const std::string backups = context.programFolder + "DBBackup/";
+    QDir().mkpath(QString::fromStdString(backups));
+    for (const auto& [name, day] :
+         {std::pair{"20120731.odk", 1343736000}, {"20120814.odk", 1344945600}}) {
+        QFile file(QString::fromStdString(backups + name));
+        file.open(QIODevice::WriteOnly);
+        file.setFileTime(QDateTime::fromSecsSinceEpoch(day), QFileDevice::FileModificationTime);
+    }
     OptionsServices services;
     services.recordVolume = [] { return 64; };
     services.hasLineInput = [] { return true; };

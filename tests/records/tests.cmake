@@ -16,6 +16,7 @@ ambrin_test(record_search_tests
 find_package(Qt6 REQUIRED COMPONENTS Test)
 ambrin_test(records_ui_tests
     SOURCES records/information_dialog_test.cpp records/progress_dialog_test.cpp
+            records/auto_backup_page_test.cpp
             support/GuiApplication.cpp
     LIBS ambrin_records_ui Qt6::Test SQLite::SQLite3)
 
