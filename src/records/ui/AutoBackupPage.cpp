@@ -20,10 +20,6 @@ constexpr int kFileNameRole = Qt::UserRole;
 constexpr int kDateRole = Qt::UserRole + 1;
 constexpr int kIntervalCount = 5;  // "Stop", "1 Week" .. "4 Week"
 
-QString text(int id) {
-    return QString::fromStdString(loadString(id));
-}
-
 }  // namespace
 
 AutoBackupPage::AutoBackupPage(OptionsPageHost& host, QWidget* parent)
@@ -34,11 +30,12 @@ AutoBackupPage::AutoBackupPage(OptionsPageHost& host, QWidget* parent)
     fillList(folder);
     m_ui->backups->setFocus();
     for (int i = 0; i < kIntervalCount; ++i) {
-        m_ui->interval->addItem(text(str::kBackupIntervalStop + i));
+        m_ui->interval->addItem(QString::fromStdString(loadString(str::kBackupIntervalStop + i)));
     }
     const int index = edited().autoBackupIndex;
     m_ui->interval->setCurrentIndex(index >= 0 && index < kIntervalCount ? index : 0);
-    m_ui->explanation->setText(text(str::kBackupHintStop + m_ui->interval->currentIndex()));
+    m_ui->explanation->setText(
+        QString::fromStdString(loadString(str::kBackupHintStop + m_ui->interval->currentIndex())));
 
     connect(m_ui->path, &QPushButton::clicked, this, &AutoBackupPage::choosePath);
     connect(m_ui->backups, &QListWidget::itemSelectionChanged, this,
@@ -80,9 +77,10 @@ void AutoBackupPage::showInformation() {
         return;
     }
     const QListWidgetItem* item = selected.front();
-    m_ui->information->setPlainText(text(str::kBackupInfoFileName) +
+    m_ui->information->setPlainText(QString::fromStdString(loadString(str::kBackupInfoFileName)) +
                                     item->data(kFileNameRole).toString() + "\n\n" +
-                                    text(str::kBackupInfoDate) + item->data(kDateRole).toString());
+                                    QString::fromStdString(loadString(str::kBackupInfoDate)) +
+                                    item->data(kDateRole).toString());
 }
 
 void AutoBackupPage::choosePath() {
@@ -99,7 +97,7 @@ void AutoBackupPage::choosePath() {
 
 void AutoBackupPage::intervalChosen(int index) {
     edited().autoBackupIndex = index;
-    m_ui->explanation->setText(text(str::kBackupHintStop + index));
+    m_ui->explanation->setText(QString::fromStdString(loadString(str::kBackupHintStop + index)));
     host().valuesChanged();
 }
 

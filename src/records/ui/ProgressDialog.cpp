@@ -10,21 +10,13 @@
 
 namespace ambrin {
 
-namespace {
-
-QString text(int id) {
-    return QString::fromStdString(loadString(id));
-}
-
-}  // namespace
-
 ProgressDialog::ProgressDialog(BackupMode mode, BackupFlags& flags, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::ProgressDialog>()), m_mode(mode), m_flags(flags) {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    m_ui->text->setText(
-        text(mode == BackupMode::Backup ? str::kBackupInProgress : str::kRestoreInProgress));
-    m_ui->button->setText(text(str::kButtonCancel));
+    m_ui->text->setText(QString::fromStdString(
+        loadString(mode == BackupMode::Backup ? str::kBackupInProgress : str::kRestoreInProgress)));
+    m_ui->button->setText(QString::fromStdString(loadString(str::kButtonCancel)));
     m_ui->progress->setRange(0, 0);
     connect(m_ui->button, &QPushButton::clicked, this, &ProgressDialog::buttonClicked);
     adjustSize();
@@ -47,9 +39,9 @@ void ProgressDialog::setPosition(int position) {
 void ProgressDialog::finish() {
     m_finished = true;
     m_ui->progress->setValue(m_ui->progress->maximum());
-    m_ui->text->setText(
-        text(m_mode == BackupMode::Backup ? str::kBackupCompleted : str::kRestoreCompleted));
-    m_ui->button->setText(text(str::kButtonOk));
+    m_ui->text->setText(QString::fromStdString(
+        loadString(m_mode == BackupMode::Backup ? str::kBackupCompleted : str::kRestoreCompleted)));
+    m_ui->button->setText(QString::fromStdString(loadString(str::kButtonOk)));
 }
 
 void ProgressDialog::buttonClicked() {
