@@ -36,6 +36,12 @@ inline constexpr const char* kOutputFormat = "OutputFormat";
 inline constexpr const char* kAudioQuality = "AudioQuality";
 // Milliseconds of audio from before a recording's start that begin its file; 0 switches it off.
 inline constexpr const char* kPreRecordTime = "PreRecordTime";
+// Retention: calls older than this many days are deleted; 0 switches the rule off.
+inline constexpr const char* kRetentionDays = "RetentionDays";
+// Retention: the recordings are kept under this many GiB, oldest calls deleted first; 0 is off.
+inline constexpr const char* kRetentionGiB = "RetentionGiB";
+// Line health: warn after this many working days (Monday to Friday) without a call; 0 is off.
+inline constexpr const char* kQuietLineDays = "QuietLineDays";
 
 // The valid range of every numeric setting the program reads. A stored value outside it is
 // used as `below` or `above` (the nearest valid value, or the default where a nearer one
@@ -62,6 +68,9 @@ inline constexpr SettingRange kSettingRanges[] = {
     {kOutputFormat, 0, 13, 1, 1},          // rows of the sample-format table
     {kAudioQuality, 0, 15, 1, 1},          // rows of the MP3 bit-rate table
     {kPreRecordTime, 0, 30000, 0, 30000},  // milliseconds
+    {kRetentionDays, 0, 36500, 0, 36500},  // days; 0 off
+    {kRetentionGiB, 0, 65536, 0, 65536},   // GiB; 0 off
+    {kQuietLineDays, 0, 60, 0, 60},        // working days; 0 off
 };
 
 }  // namespace ambrin::setting

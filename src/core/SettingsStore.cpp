@@ -48,6 +48,9 @@ constexpr std::array kTable = {
     SettingDefinition{setting::kOutputFormat, S::Int, D::Fixed, "", 1},
     SettingDefinition{setting::kAudioQuality, S::Int, D::Fixed, "", 1},
     SettingDefinition{setting::kPreRecordTime, S::Int, D::Fixed, "", 500},
+    SettingDefinition{setting::kRetentionDays, S::Int, D::Fixed, "", 0},
+    SettingDefinition{setting::kRetentionGiB, S::Int, D::Fixed, "", 0},
+    SettingDefinition{setting::kQuietLineDays, S::Int, D::Fixed, "", 3},
 };
 
 int toCode(RegResult result) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -12,5 +14,10 @@ std::string recordKeyFor(const SystemTime& time);
 
 // The key of a record stored now (local time).
 std::string currentRecordKey();
+
+// The key of the local time at `time`.
+std::string recordKeyAt(std::time_t time);
+// The moment a key stands for (local time); empty when it is not a key.
+std::optional<std::time_t> timeOfRecordKey(const std::string& key);
 
 }  // namespace ambrin

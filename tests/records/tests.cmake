@@ -5,6 +5,7 @@ ambrin_test(records_tests
     SOURCES records/record_database_test.cpp records/call_storage_test.cpp
             records/record_information_test.cpp records/call_content_list_test.cpp
             records/damaged_database_test.cpp records/backup_test.cpp
+            records/record_retention_test.cpp
     LIBS ambrin_records SQLite::SQLite3 TSAN)
 
 # The search index against reading every record.
