@@ -22,6 +22,8 @@ constexpr const char* kPcmVolumeName = "pcm_volume";
 // A call that could not be stored (a locked database) is tried again this often, so a
 // program that runs for weeks does not keep it waiting for the next start.
 constexpr auto kUnsavedRetryInterval = std::chrono::minutes(1);
+// The retention rules run at start-up and then once a day.
+constexpr std::time_t kRetentionInterval = 24 * 60 * 60;
 
 }  // namespace
 
@@ -134,8 +136,9 @@ void EngineController::start() {
         postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
     }
 
+    m_startTime = now();
     m_eventThread.start([this] { runEventThread(); });
-    if (m_parts.storeUnsavedCalls) {
+    if (m_parts.storeUnsavedCalls || hasHousekeeping()) {
         m_minuteTicker = std::thread([this] { runMinuteTicker(); });
     }
 
@@ -175,6 +178,9 @@ void EngineController::start() {
 
     if (m_context.settings != nullptr && !m_context.settings->boolOr(setting::kAutoVolume, false)) {
         postEvent(std::make_unique<EngineEvent>(EventCode::VolumeWizard));
+    }
+    if (hasHousekeeping()) {
+        postEvent(std::make_unique<EngineEvent>(EventCode::Housekeeping));
     }
 }
 
@@ -282,9 +288,13 @@ bool EngineController::dispatch(const EngineEvent& event) {
             recordingFailed();
             break;
         case EventCode::CaptureLost:
+            if (!m_inputLostSince) {
+                m_inputLostSince = now();
+            }
             captureLost();
             break;
         case EventCode::CaptureBack:
+            m_inputLostSince.reset();
             broadcast(TextEvent(EventCode::InfoText, loadString(str::kAudioInputBack)));
             break;
         case EventCode::DiskLow:
@@ -297,6 +307,9 @@ bool EngineController::dispatch(const EngineEvent& event) {
             if (const auto* caller = dynamic_cast<const CallerNumberEvent*>(&event)) {
                 callerNumber(*caller);
             }
+            break;
+        case EventCode::Housekeeping:
+            housekeeping();
             break;
         default:
             break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
@@ -409,6 +422,7 @@ void EngineController::record() {
     }
     m_diskFullTold = false;
     m_startFailureTold = false;
+    m_lastCallSeen = now();
     broadcast(EngineEvent(EventCode::StateRecording));
     if (m_context.settings != nullptr &&
         m_context.settings->boolOr(setting::kCallInformation, true)) {
@@ -509,7 +523,64 @@ void EngineController::storeUnsavedCalls() {
 void EngineController::runMinuteTicker() {
     std::unique_lock lock(m_tickerMutex);
     while (!m_tickerWake.wait_for(lock, kUnsavedRetryInterval, [this] { return m_tickerStop; })) {
-        postEvent(std::make_unique<EngineEvent>(EventCode::StoreUnsaved));
+        if (m_parts.storeUnsavedCalls) {
+            postEvent(std::make_unique<EngineEvent>(EventCode::StoreUnsaved));
+        }
+        if (hasHousekeeping()) {
+            postEvent(std::make_unique<EngineEvent>(EventCode::Housekeeping));
+        }
+    }
+}
+
+bool EngineController::hasHousekeeping() const {
+    return m_parts.applyRetention || m_parts.lineActivity;
+}
+
+std::time_t EngineController::now() const {
+    return m_parts.now ? m_parts.now() : std::time(nullptr);
+}
+
+void EngineController::tell(const Notice& notice) {
+    if (!notice.text.empty()) {
+        broadcast(
+            TextEvent(notice.warning ? EventCode::WarningText : EventCode::InfoText, notice.text));
+    }
+}
+
+void EngineController::housekeeping() {
+    const std::time_t time = now();
+    if (m_parts.applyRetention &&
+        (!m_lastRetention || time - *m_lastRetention >= kRetentionInterval)) {
+        m_lastRetention = time;
+        // Never the call being recorded or played: the event thread alone starts and stops
+        // both, so they cannot change while the rules run.
+        std::vector<std::string> inUse;
+        if (state() == EngineState::Recording && m_recorder) {
+            inUse.push_back(m_recorder->fileName());
+        }
+        if (m_player || state() == EngineState::Playing || state() == EngineState::Paused) {
+            inUse.push_back(m_context.currentFile());
+        }
+        for (const Notice& notice : m_parts.applyRetention(m_context, time, inUse)) {
+            tell(notice);
+        }
+    }
+    if (!m_parts.lineActivity) {
+        return;
+    }
+    const LineActivity activity = m_parts.lineActivity(m_context, time);
+    HealthFacts facts;
+    facts.now = time;
+    facts.lastCall = activity.lastCall.value_or(m_startTime);
+    if (m_lastCallSeen && *m_lastCallSeen > facts.lastCall) {
+        facts.lastCall = *m_lastCallSeen;
+    }
+    facts.quietLimit =
+        m_context.settings != nullptr ? m_context.settings->intOr(setting::kQuietLineDays, 0) : 0;
+    facts.inputLostSince = m_inputLostSince;
+    facts.daysUntilFull = activity.daysUntilFull;
+    for (const HealthChange& change : m_health.update(facts)) {
+        tell({change.raised, change.text});
     }
 }
 

@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
+#include "app/LineHealth.h"
 #include "core/EngineEvent.h"
 #include "core/EngineParts.h"
 #include "core/EngineState.h"
@@ -83,6 +86,10 @@ class EngineController : public EventSink {
     void captureLost();
     void storeUnsavedCalls();
     void runMinuteTicker();
+    bool hasHousekeeping() const;
+    void housekeeping();
+    std::time_t now() const;
+    void tell(const Notice& notice);
     bool hasMainWindowOwner() const;
     MixerInterface* mixer();
     void sleep(std::chrono::milliseconds duration);
@@ -118,7 +125,15 @@ class EngineController : public EventSink {
     bool m_startFailureTold = false;  // event thread only
     bool m_inputFailed = false;       // main thread only
 
-    // Posts EventCode::StoreUnsaved once a minute from start() until the destructor.
+    // The retention rules and the line's health; event thread only after start().
+    LineHealth m_health;
+    std::time_t m_startTime = 0;                  // set by start()
+    std::optional<std::time_t> m_lastCallSeen;    // a recording started in this run
+    std::optional<std::time_t> m_inputLostSince;  // while the audio input is away
+    std::optional<std::time_t> m_lastRetention;   // the rules run again a day later
+
+    // Posts EventCode::StoreUnsaved (and Housekeeping) once a minute from start() until the
+    // destructor.
     std::thread m_minuteTicker;
     std::mutex m_tickerMutex;  // guards m_tickerStop
     std::condition_variable m_tickerWake;

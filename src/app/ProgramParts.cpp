@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/HeadlessWindow.h"
+#include "app/Housekeeping.h"
 #include "core/RecordingJournal.h"
 #include "platform/StringTable.h"
 #include "recorder/CallerIdReceiver.h"
@@ -40,6 +41,8 @@ EngineParts programParts() {
     };
     parts.storeUnsavedCalls = [](AppContext& context) { return recoverUnsavedCalls(context); };
     parts.makePlayer = [](AppContext& context) { return std::make_unique<Player>(context); };
+    parts.applyRetention = applyRetentionRules;
+    parts.lineActivity = readLineActivity;
     parts.makeMixer = [](AppContext& context, MainWindowInterface* window) {
         return std::make_unique<InputMixer>(context, window);
     };

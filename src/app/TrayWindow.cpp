@@ -239,6 +239,20 @@ void TrayWindow::onEvent(const EngineEvent& event) {
             QMetaObject::invokeMethod(
                 this, [this] { refreshIcon(); }, Qt::QueuedConnection);
             break;
+        case EventCode::WarningText:
+            // A warning the user should see although the window is hidden (the line's health).
+            if (const auto* warning = dynamic_cast<const TextEvent*>(&event)) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, text = QString::fromStdString(warning->text)] {
+                        if (iconShown()) {
+                            m_icon->showMessage(QString::fromLatin1(kTip), text,
+                                                QSystemTrayIcon::Warning);
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
+            break;
         default:
             break;
     }

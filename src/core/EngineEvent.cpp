@@ -74,6 +74,8 @@ const char* nameOf(EventCode code) {
             return "store-unsaved";
         case EventCode::CallerNumber:
             return "caller-number";
+        case EventCode::Housekeeping:
+            return "housekeeping";
         default:
             return "event";
     }

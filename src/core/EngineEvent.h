@@ -49,6 +49,7 @@ enum class EventCode : int {
     CaptureBack = 38,      // the audio input is back
     DiskLow = 39,          // the recordings' disk has 40 MiB or less free
     StoreUnsaved = 40,     // try the unsaved-call journal again (once a minute)
+    Housekeeping = 41,     // the retention rules (daily) and the line's health (once a minute)
     CallerNumber = 50,     // the line told the number of the call being recorded
 };
 

@@ -2,10 +2,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ObjectRegistry.h"
 
@@ -124,6 +127,18 @@ class InfoWindowInterface {
     }
 };
 
+// A text for the windows (the status line, the tray, the console): a warning or an information.
+struct Notice {
+    bool warning = false;
+    std::string text;
+};
+
+// What the line's health is judged by, from the call records and the recordings' disk.
+struct LineActivity {
+    std::optional<std::time_t> lastCall;  // the newest stored call, if any
+    std::optional<int> daysUntilFull;     // the disk at the recent rate; empty: not filling
+};
+
 // How the controller makes its parts. Any factory may be empty: the controller then works
 // without that part (no mixer: volumes read -1; no recorder: recording cannot start).
 struct EngineParts {
@@ -141,6 +156,16 @@ struct EngineParts {
     std::function<int(AppContext&)> storeUnsavedCalls;
     // Shows the volume wizard and returns when it is closed; runs on its own thread.
     std::function<void(AppContext&)> runVolumeWizard;
+    // The wall clock in seconds; the system's when empty. Replaceable in tests.
+    std::function<std::time_t()> now;
+    // Deletes the calls the retention rules choose at `now`, never one whose file is in
+    // `inUse` (the call being recorded or played); returns what to tell. Called on the event
+    // thread at start-up and then daily.
+    std::function<std::vector<Notice>(AppContext&, std::time_t now,
+                                      const std::vector<std::string>& inUse)>
+        applyRetention;
+    // Reads the call records and the disk for the line's health. Event thread, once a minute.
+    std::function<LineActivity(AppContext&, std::time_t now)> lineActivity;
     // The waits of the start-up lookup of "MainWindow" and of Play; replaceable in tests.
     std::function<void(std::chrono::milliseconds)> sleep;
 };

@@ -105,4 +105,19 @@ inline constexpr int kNoNotificationArea =
 inline constexpr int kRecordingControlsMissing =
     111;  // "No program for the recording controls was found ..."
 
+// Retention of old calls and the line's health.
+inline constexpr int kQuietLine = 130;       // "No call has been recorded for %d working days. ..."
+inline constexpr int kQuietLineEnded = 131;  // "A call was recorded again; the line works."
+inline constexpr int kInputUnavailable =
+    132;  // "The telephone line's audio input has been unavailable for more than a minute. ..."
+inline constexpr int kDiskFilling =
+    133;  // "At the rate of the last 30 days the recordings' disk will be full in %d days. ..."
+inline constexpr int kDiskFillingEnded =
+    134;  // "The recordings' disk is no longer expected to be full within 14 days."
+inline constexpr int kRetentionDeleted = 135;  // "Retention rules: %d old call(s) were deleted."
+inline constexpr int kRetentionFileKept =
+    136;  // "Retention rules: %d recording file(s) could not be deleted ... %s"
+inline constexpr int kRetentionDatabaseFailed =
+    137;  // "Retention rules: the call-record database could not be changed; ..."
+
 }  // namespace ambrin::str

@@ -125,4 +125,21 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return asciiLower(a) == asciiLower(b);
 }
 
+std::string fillIn(std::string text, std::initializer_list<std::string_view> values) {
+    size_t from = 0;
+    for (const std::string_view value : values) {
+        size_t at = from;
+        while ((at = text.find('%', at)) != std::string::npos && at + 1 < text.size() &&
+               text[at + 1] != 's' && text[at + 1] != 'd') {
+            ++at;
+        }
+        if (at == std::string::npos || at + 1 >= text.size()) {
+            break;
+        }
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
 }  // namespace ambrin

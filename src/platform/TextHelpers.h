@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,9 @@ std::string formatHms(long long seconds);
 // ASCII lower case, for names compared without case.
 std::string asciiLower(std::string_view text);
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+// A string-table text with its "%s" and "%d" places filled in order with `values`; places
+// beyond the values stay as they are.
+std::string fillIn(std::string text, std::initializer_list<std::string_view> values);
 
 }  // namespace ambrin
