@@ -53,6 +53,7 @@ EngineController::~EngineController() {
     if (m_minuteTicker.joinable()) {
         m_minuteTicker.join();
     }
+    m_retentionThread.wait();
     // The event thread has normally ended with a quit; if not (start-up never got that
     // far), end it here so nothing outlives the controller.
     if (m_eventThread.isRunning()) {
@@ -311,6 +312,15 @@ bool EngineController::dispatch(const EngineEvent& event) {
         case EventCode::Housekeeping:
             housekeeping();
             break;
+        case EventCode::RetentionDone:
+            if (const auto* list = dynamic_cast<const EventListEvent*>(&event)) {
+                for (const auto& inner : list->events) {
+                    if (inner) {
+                        broadcast(*inner);
+                    }
+                }
+            }
+            break;
         default:
             break;  // 15, 20 (the windows' quit acknowledgement) and unknown codes
     }
@@ -549,11 +559,12 @@ void EngineController::tell(const Notice& notice) {
 
 void EngineController::housekeeping() {
     const std::time_t time = now();
-    if (m_parts.applyRetention &&
+    if (m_parts.applyRetention && !m_retentionThread.isRunning() &&
         (!m_lastRetention || time - *m_lastRetention >= kRetentionInterval)) {
         m_lastRetention = time;
-        // Never the call being recorded or played: the event thread alone starts and stops
-        // both, so they cannot change while the rules run.
+        // Never the call being recorded or played. A recording's file gets its record only when
+        // it has ended, so only the played file can be among the rules' calls; a file played
+        // from the list while the rules run stays readable to its open player.
         std::vector<std::string> inUse;
         if (state() == EngineState::Recording && m_recorder) {
             inUse.push_back(m_recorder->fileName());
@@ -561,14 +572,26 @@ void EngineController::housekeeping() {
         if (m_player || state() == EngineState::Playing || state() == EngineState::Paused) {
             inUse.push_back(m_context.currentFile());
         }
-        for (const Notice& notice : m_parts.applyRetention(m_context, time, inUse)) {
-            tell(notice);
-        }
+        m_retentionThread.start([this, time, inUse = std::move(inUse)] {
+            auto done = std::make_unique<EventListEvent>(EventCode::RetentionDone);
+            for (Notice& notice : m_parts.applyRetention(m_context, time, inUse)) {
+                if (!notice.text.empty()) {
+                    done->events.push_back(std::make_unique<TextEvent>(
+                        notice.warning ? EventCode::WarningText : EventCode::InfoText,
+                        std::move(notice.text)));
+                }
+            }
+            postEvent(std::move(done));
+        });
     }
     if (!m_parts.lineActivity) {
         return;
     }
-    const LineActivity activity = m_parts.lineActivity(m_context, time);
+    // A busy or unreadable database leaves the facts of the last look in place.
+    if (LineActivity activity = m_parts.lineActivity(m_context, time); activity.known) {
+        m_activity = std::move(activity);
+    }
+    const LineActivity& activity = m_activity;
     HealthFacts facts;
     facts.now = time;
     facts.lastCall = activity.lastCall.value_or(m_startTime);

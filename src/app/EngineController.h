@@ -131,6 +131,10 @@ class EngineController : public EventSink {
     std::optional<std::time_t> m_lastCallSeen;    // a recording started in this run
     std::optional<std::time_t> m_inputLostSince;  // while the audio input is away
     std::optional<std::time_t> m_lastRetention;   // the rules run again a day later
+    // The rules' run: file and database work that may take a while, so it never holds up the
+    // event thread (a call must start at once). Joined before the next run and at the end.
+    WorkerThread m_retentionThread;
+    LineActivity m_activity;  // the last successful look at the records
 
     // Posts EventCode::StoreUnsaved (and Housekeeping) once a minute from start() until the
     // destructor.

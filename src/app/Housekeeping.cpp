@@ -40,14 +40,18 @@ std::vector<Notice> applyRetentionRules(AppContext& context, std::time_t now,
 
 LineActivity readLineActivity(AppContext& context, std::time_t now) {
     LineActivity activity;
-    const RecordingActivity recent =
+    const auto recent =
         recordingActivity(RecordDatabase::databasePath(context), now, LineHealth::kRateDays);
-    activity.lastCall = timeOfRecordKey(recent.newestKey);
+    if (!recent) {
+        return activity;
+    }
+    activity.known = true;
+    activity.lastCall = timeOfRecordKey(recent->newestKey);
     if (context.settings != nullptr) {
         std::string folder;
         if (context.settings->readString(setting::kDatabasePath, folder) == kSettingsOk) {
             if (const auto free = freeDiskBytes(folder)) {
-                activity.daysUntilFull = LineHealth::daysUntilFull(recent.recentBytes, *free);
+                activity.daysUntilFull = LineHealth::daysUntilFull(recent->recentBytes, *free);
             }
         }
     }

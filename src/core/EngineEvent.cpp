@@ -76,6 +76,8 @@ const char* nameOf(EventCode code) {
             return "caller-number";
         case EventCode::Housekeeping:
             return "housekeeping";
+        case EventCode::RetentionDone:
+            return "retention-done";
         default:
             return "event";
     }

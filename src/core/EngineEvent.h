@@ -50,6 +50,7 @@ enum class EventCode : int {
     DiskLow = 39,          // the recordings' disk has 40 MiB or less free
     StoreUnsaved = 40,     // try the unsaved-call journal again (once a minute)
     Housekeeping = 41,     // the retention rules (daily) and the line's health (once a minute)
+    RetentionDone = 42,    // a list of the texts to tell about the retention rules' run
     CallerNumber = 50,     // the line told the number of the call being recorded
 };
 

@@ -135,6 +135,7 @@ struct Notice {
 
 // What the line's health is judged by, from the call records and the recordings' disk.
 struct LineActivity {
+    bool known = false;                   // false: the records could not be read this time
     std::optional<std::time_t> lastCall;  // the newest stored call, if any
     std::optional<int> daysUntilFull;     // the disk at the recent rate; empty: not filling
 };

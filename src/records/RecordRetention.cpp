@@ -30,19 +30,22 @@ constexpr const char* kDeleteRow = "delete from RecordInfo where rowid=?";
 
 // Waits for a writer of another connection (a recording being stored) this long.
 constexpr int kBusyMilliseconds = 10000;
+// The line's health is read once a minute on the engine's event thread: it never waits long
+// for a busy database, and tries again at the next look.
+constexpr int kGlanceBusyMilliseconds = 200;
 constexpr std::uint64_t kGiB = 1024ULL * 1024 * 1024;
 constexpr std::time_t kDay = 24 * 60 * 60;
 // A file on its way out carries this after its name until its record is gone.
 constexpr const char* kAsideSuffix = ".deleting";
 
-SqliteConnection openExisting(const std::string& path) {
+SqliteConnection openExisting(const std::string& path, int busyMilliseconds = kBusyMilliseconds) {
     sqlite3* connection = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr);
     SqliteConnection owned(connection);
     if (rc != SQLITE_OK) {
         return {};
     }
-    sqlite3_busy_timeout(connection, kBusyMilliseconds);
+    sqlite3_busy_timeout(connection, busyMilliseconds);
     return owned;
 }
 
@@ -246,24 +249,27 @@ std::set<std::string> lockedRecordKeys(const std::string& databaseFile) {
     return connection ? lockedKeys(connection.get()) : std::set<std::string>();
 }
 
-RecordingActivity recordingActivity(const std::string& databaseFile, std::time_t now, int days) {
+std::optional<RecordingActivity> recordingActivity(const std::string& databaseFile, std::time_t now,
+                                                   int days) {
     RecordingActivity activity;
-    const SqliteConnection connection = openExisting(databaseFile);
-    if (!connection) {
-        return activity;
+    const SqliteConnection connection = openExisting(databaseFile, kGlanceBusyMilliseconds);
+    const SqliteStatement newest = prepare(connection.get(), kNewestCall);
+    if (!newest || sqlite3_step(newest.get()) != SQLITE_ROW) {
+        return std::nullopt;
     }
-    if (const SqliteStatement newest = prepare(connection.get(), kNewestCall);
-        newest && sqlite3_step(newest.get()) == SQLITE_ROW) {
-        activity.newestKey = text(newest.get(), 0);
-    }
+    activity.newestKey = text(newest.get(), 0);
     const std::string since = recordKeyAt(now - days * kDay);
     const SqliteStatement recent = prepare(connection.get(), kCallsSince);
     if (!recent || sqlite3_bind_text(recent.get(), 1, since.data(), static_cast<int>(since.size()),
                                      nullptr) != SQLITE_OK) {
-        return activity;
+        return std::nullopt;
     }
-    while (sqlite3_step(recent.get()) == SQLITE_ROW) {
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(recent.get())) == SQLITE_ROW) {
         activity.recentBytes += fileBytes(text(recent.get(), 1));
+    }
+    if (rc != SQLITE_DONE) {
+        return std::nullopt;
     }
     return activity;
 }

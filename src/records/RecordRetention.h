@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,9 +31,9 @@ struct RetentionCandidate {
 
 // What deleting found.
 struct RetentionResult {
-    int deleted = 0;                      // calls whose record and file are gone
+    int deleted = 0;                       // calls whose record and file are gone
     std::vector<std::string> failedFiles;  // files that could not be deleted; records kept
-    bool databaseFailed = false;          // nothing was deleted: the database refused
+    bool databaseFailed = false;           // nothing was deleted: the database refused
 };
 
 // The dry run: the calls the rules would delete at `now`, oldest first. Never a locked call,
@@ -60,10 +61,12 @@ std::set<std::string> lockedRecordKeys(const std::string& databaseFile);
 
 // The bytes of the recordings of the calls stored in the `days` days before `now`, and the
 // key of the newest call (empty when there is none): what the line's health is judged by.
+// Empty when the database cannot be read now (it waits only briefly for a busy one).
 struct RecordingActivity {
     std::uint64_t recentBytes = 0;
     std::string newestKey;
 };
-RecordingActivity recordingActivity(const std::string& databaseFile, std::time_t now, int days);
+std::optional<RecordingActivity> recordingActivity(const std::string& databaseFile, std::time_t now,
+                                                   int days);
 
 }  // namespace ambrin
