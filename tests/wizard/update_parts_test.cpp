@@ -301,7 +301,7 @@ TEST(IsInternetAvailable, OneOnlyForTheProbePagesAnswer) {
     // Nothing else of the library is visible from outside.
     EXPECT_EQ(test::runCommand(std::string("nm -D --defined-only ") + WIZARD_LIB +
                                " | awk '$2 == \"T\" {print $3}' | sort"),
-              "IsInternetAvailable\nUpdate\n");
+              "Ex2013Entry\nInstallWizard\nIsInternetAvailable\nSetLang\nUnInstall\nUpdate\n");
     {
         HttpTestServer server;
         env.setVariable("AMBRIN_UPDATE_HOST", server.hostAndPort());
