@@ -13,3 +13,8 @@ target_link_libraries(ambrin_backup_bench PRIVATE ambrin_records benchmark::benc
 add_executable(ambrin_search_bench search_bench.cpp)
 target_link_libraries(ambrin_search_bench PRIVATE
     ambrin_records SQLite::SQLite3 benchmark::benchmark ambrin_warnings)
+
+# The record list on 100,000 and 1,000,000 calls, and the spreadsheet export.
+add_executable(ambrin_record_list_bench record_list_bench.cpp)
+target_link_libraries(ambrin_record_list_bench PRIVATE
+    ambrin_records_ui SQLite::SQLite3 benchmark::benchmark ambrin_warnings)

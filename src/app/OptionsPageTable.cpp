@@ -10,12 +10,18 @@
 #include "records/ui/CallContentsPage.h"
 #include "records/ui/CustomersPage.h"
 #include "records/ui/RecordListHeaderPage.h"
+#include "records/ui/RecordListPage.h"
 
 namespace ambrin {
 
 std::vector<OptionsPageEntry> optionsPageTable(const OptionsServices& services) {
     return {
-        {QT_TRANSLATE_NOOP("OptionsDialog", "Record List"), makeOptionsPage<OptionsPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Record List"),
+         [&services](OptionsPageHost& host, QWidget* parent) -> OptionsPage* {
+             auto* page = new RecordListPage(host, parent);
+             page->setEngineState(services.engineState);
+             return page;
+         }},
         {QT_TRANSLATE_NOOP("OptionsDialog", "General"), makeOptionsPage<GeneralPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Record"),
          [&services](OptionsPageHost& host, QWidget* parent) -> OptionsPage* {

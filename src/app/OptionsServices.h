@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "core/EngineState.h"
+
 namespace ambrin {
 
 // What the option pages use from the engine's parts, handed to the options window by whoever
@@ -13,6 +15,9 @@ struct OptionsServices {
     std::function<void(int percent)> setRecordVolume;
     // Whether the recording source offers a line input.
     std::function<bool()> hasLineInput;
+    // The engine's state (the record list plays nothing while recording and deletes nothing
+    // while playing); empty: idle.
+    std::function<EngineState()> engineState;
     // Opens a web page; empty: the desktop's browser.
     std::function<bool(const std::string& address)> openPage;
 };

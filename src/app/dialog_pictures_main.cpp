@@ -22,9 +22,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <cmath>
+#include "app/ChildWindows.h"
 #include "app/CommandMenu.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
+#include "app/OptionsServices.h"
 #include "app/OptionsWindow.h"
 #include "app/PasswordDialog.h"
 #include "app/SkinWindow.h"
@@ -38,8 +40,18 @@
 #include "records/CallContentList.h"
 #include "records/RecordDatabase.h"
 #include "records/ui/ProgressDialog.h"
+#include "records/RecordExport.h"
+#include "records/RecordKey.h"
+#include "records/ui/EditRecordDialog.h"
 #include "records/ui/RecordInformationDialog.h"
+#include "records/ui/RecordListModel.h"
+#include "records/ui/RecordListPage.h"
 #include "skin/SkinView.h"
+
+#include <QDate>
+#include <QPainter>
+#include <QProcess>
+#include <QTextDocument>
 
 namespace {
 
@@ -220,6 +232,99 @@ bool backupProgress(const QString& folder) {
     return save(dialog, folder, "backup-progress");
 }
 
+// A day of calls in the record list, the information of one being edited, and the list as
+// an exported spreadsheet (read back by openpyxl and drawn as a table).
+bool recordList(AppContext& context, const QString& folder) {
+    const bool korean = uiLanguage() == kLangKorean;
+    struct Call {
+        const char* time;
+        const char* name;
+        const char* nameKo;
+        const char* cid;
+        const char* organize;
+        const char* organizeKo;
+        const char* contents;
+        const char* contentsKo;
+        int seconds;
+        int type;
+        const char* extension;
+    };
+    const Call calls[] = {
+        {"091204", "Kim Minjun", "김민준", "010-2345-6789", "Hanbit Trading", "한빛상사",
+         "Asked for a quotation\nSend by Tuesday", "견적 요청\n화요일까지 발송", 312, 0, ".ogg"},
+        {"095530", "Lee Seoyeon", "이서연", "02-555-0142", "Daon Logistics", "다온물류",
+         "Delivery delayed", "배송 지연 문의", 145, 0, ".ogg"},
+        {"104815", "", "", "031-778-2040", "", "", "", "", 38, 2, ".ogg"},
+        {"113302", "Park Jihoon", "박지훈", "010-9876-5432", "Sejong Parts", "세종부품",
+         "Order of 5 boxes", "5상자 주문", 487, 1, ".mp3"},
+        {"140117", "Choi Yuna", "최유나", "010-3141-5926", "Hanbit Trading", "한빛상사",
+         "Invoice question", "세금계산서 문의", 203, 0, ".ogg"},
+        {"152940", "Jung Hoyoung", "정호영", "051-600-7788", "Busan Marine", "부산해운",
+         "Contract renewal", "계약 갱신", 1265, 1, ".wav"},
+    };
+    RecordDatabase database(context);
+    const std::string day = QDate::currentDate().toString("yyyyMMdd").toStdString();
+    for (const Call& call : calls) {
+        CallRecord record;
+        record.name = korean ? call.nameKo : call.name;
+        record.cid = call.cid;
+        record.organize = korean ? call.organizeKo : call.organize;
+        record.contents = korean ? call.contentsKo : call.contents;
+        record.totalTime = call.seconds;
+        record.callType = call.type;
+        record.fileName = "/home/kim/Ambrin+/db/" + day + "/" + day + call.time + call.extension;
+        database.InsertCallRecord(day + call.time, record);
+    }
+
+    // The options window on the record list, as the program opens it.
+    OptionsServices services;
+    OptionsDialog window(context, optionsPageTable(services), ChildWindows::kRecordList, {});
+    window.resize(1180, 460);
+    auto& page = *static_cast<RecordListPage*>(window.currentPage());
+    page.selectRows({1});
+    bool ok = save(window, folder, "record-list");
+
+    CallRecord edited;
+    database.FindCallRecord(page.model().recordRow(1).key, edited);
+    EditRecordDialog dialog(page.model().displayNames(), edited);
+    ok = save(dialog, folder, "edit-record-dialog") && ok;
+
+    // The spreadsheet, as another program reads it.
+    std::vector<std::string> keys;
+    for (const RecordRow& row : page.model().rows()) {
+        keys.push_back(row.key);
+    }
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    std::string workbook;
+    if (!exportRecordList(database, keys, today.toStdString(), today.toStdString(),
+                          page.model().displayNames(), context.programFolder + "sheets",
+                          workbook)) {
+        std::printf("cannot export the record list\n");
+        return false;
+    }
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(AMBRIN_SHEET_HTML), QString::fromStdString(workbook)});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0) {
+        std::printf("cannot read the spreadsheet back: %s\n",
+                    reader.readAllStandardError().constData());
+        return false;
+    }
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(reader.readAllStandardOutput()));
+    document.setTextWidth(document.idealWidth());
+    QImage picture(document.size().toSize() + QSize(16, 16), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.translate(8, 8);
+    document.drawContents(&painter);
+    painter.end();
+    const QString path = folder + "/record-sheet.png";
+    const bool saved = picture.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "cannot write", path.toLocal8Bit().constData());
+    return saved && ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,6 +358,7 @@ int main(int argc, char** argv) {
     ok = passwordDialog(settings, folder) && ok;
     ok = volumeWizard(context, folder) && ok;
     ok = commandMenu(folder) && ok;
+    ok = recordList(context, folder) && ok;
     ok = optionPages(context, folder) && ok;
     ok = mainWindow(context, folder) && ok;  // with the skins optionPages put in place
     ok = backupProgress(folder) && ok;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <string_view>
 
 namespace ambrin {
@@ -70,6 +71,26 @@ std::string writableFolderFor(const std::string& installFolder) {
 
 std::string userConfigFolder() {
     return withoutTrailingSlash(envOr("XDG_CONFIG_HOME", envOr("HOME", "/tmp") + "/.config"));
+}
+
+std::string documentsFolder() {
+    const std::string home = withoutTrailingSlash(envOr("HOME", "/tmp"));
+    std::ifstream dirs(userConfigFolder() + "/user-dirs.dirs");
+    std::string line;
+    constexpr std::string_view kEntry = "XDG_DOCUMENTS_DIR=\"";
+    while (std::getline(dirs, line)) {
+        if (line.rfind(kEntry, 0) != 0 || line.size() < kEntry.size() + 1 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(kEntry.size(), line.size() - kEntry.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) {
+            value = home + value.substr(5);
+        }
+        if (!value.empty() && value.front() == '/') {
+            return withoutTrailingSlash(value);
+        }
+    }
+    return home + "/Documents";
 }
 
 std::string runtimeFolder() {

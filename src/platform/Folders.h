@@ -26,6 +26,10 @@ std::string writableFolderFor(const std::string& installFolder);
 // $XDG_CONFIG_HOME, or $HOME/.config; no trailing '/'.
 std::string userConfigFolder();
 
+// The user's documents folder: XDG_DOCUMENTS_DIR of $XDG_CONFIG_HOME/user-dirs.dirs (with
+// "$HOME" expanded), else $HOME/Documents; no trailing '/'. It may not exist yet.
+std::string documentsFolder();
+
 // $XDG_RUNTIME_DIR, or /tmp/ambrin-<uid> when it is not set; no trailing '/'.
 std::string runtimeFolder();
 

@@ -104,6 +104,8 @@ inline constexpr int kNoNotificationArea =
     110;  // "This desktop has no notification area ... start Ambrin+ again."
 inline constexpr int kRecordingControlsMissing =
     111;  // "No program for the recording controls was found ..."
+inline constexpr int kExcelSavedAt =
+    120;  // "The record list was saved as a spreadsheet:\n%s" (when no program opens it)
 
 // Retention of old calls and the line's health.
 inline constexpr int kQuietLine = 130;       // "No call has been recorded for %d working days. ..."

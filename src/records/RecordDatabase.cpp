@@ -90,8 +90,9 @@ std::string columnText(sqlite3_stmt* statement, int column, size_t capacity) {
     return limitText(std::string_view(reinterpret_cast<const char*>(text), bytes), capacity);
 }
 
-// Name .. CallType from `first` on, in the order of the select statements.
-CallRecord readCallRecord(sqlite3_stmt* statement, int first) {
+}  // namespace
+
+CallRecord readCallRecordColumns(sqlite3_stmt* statement, int first) {
     CallRecord record;
     record.name = columnText(statement, first, kShort);
     record.cid = columnText(statement, first + 1, kShort);
@@ -105,6 +106,8 @@ CallRecord readCallRecord(sqlite3_stmt* statement, int first) {
     record.callType = sqlite3_column_int(statement, first + 9);
     return record;
 }
+
+namespace {
 
 // CID .. ETC2 from `first` on.
 CustomerRecord readCustomer(sqlite3_stmt* statement, int first) {
@@ -314,7 +317,7 @@ bool RecordDatabase::FindCallRecord(const std::string& key, CallRecord& out) con
     if (!row) {
         return false;
     }
-    out = readCallRecord(row.get(), 0);
+    out = readCallRecordColumns(row.get(), 0);
     return true;
 }
 
@@ -403,7 +406,7 @@ bool RecordDatabase::NextCallRecord(std::string& key, CallRecord& out) {
         return false;
     }
     key = columnText(m_iterationStatement.get(), 0, kKeyCapacity);
-    out = readCallRecord(m_iterationStatement.get(), 1);
+    out = readCallRecordColumns(m_iterationStatement.get(), 1);
     return true;
 }
 

@@ -22,6 +22,10 @@ struct SqliteCloser {
 using SqliteConnection = std::unique_ptr<sqlite3, SqliteCloser>;
 using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteCloser>;
 
+// Name .. CallType (the columns of CallRecord in the order of the select statements) from
+// column `first` on of the statement's current row, cut to the record capacities.
+CallRecord readCallRecordColumns(sqlite3_stmt* statement, int first);
+
 // The database file, in the installation folder.
 inline constexpr const char* kDatabaseFileName = "Ambrin.od2";
 
@@ -69,6 +73,10 @@ class RecordDatabase {
     // InstallPath + "Ambrin.od2"; empty when there are no settings or no "InstallPath".
     static std::string databasePath(const AppContext& context);
     const std::string& filePath() const { return m_path; }
+
+    // A connection of its own for a reader that runs its own statements (the record search);
+    // null when the file cannot be opened. Never creates the file.
+    SqliteConnection openForReading() const { return open(false); }
 
     // For the operations started after this call.
     void setBusyTimeout(std::chrono::milliseconds timeout) { m_busyWait.timeout = timeout; }

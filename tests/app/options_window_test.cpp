@@ -9,6 +9,7 @@
 #include "app/OptionsWindow.h"
 #include "core/EngineEvent.h"
 #include "platform/AutoStart.h"
+#include "records/RecordKey.h"
 #include "records/RecordsFixture.h"
 #include "support/GuiApplication.h"
 
@@ -164,18 +165,25 @@ TEST_F(OptionsWindowTest, CancelAndTheCloseBoxKeepNothing) {
 }
 
 TEST_F(OptionsWindowTest, TheSelectedRecordFileIsAnsweredOnlyWhileTheRecordListIsShown) {
+    // A call of today: the record list opens on it, selected.
+    const std::string key = currentRecordKey();
+    CallRecord call;
+    call.fileName = recording(key + ".ogg");
+    ASSERT_TRUE(database().InsertCallRecord(key, call));
     OptionsDialog* dialog = openAt(ChildWindows::kRecordList);
     ASSERT_NE(dialog, nullptr);
-    dialog->setSelectedRecordFile("/rec/20240101/a.ogg");
     std::string seen;
     std::thread engine([&] { seen = window->selectedRecordFile(); });
     engine.join();
-    EXPECT_EQ(seen, "/rec/20240101/a.ogg");
+    EXPECT_EQ(seen, call.fileName);
 
     dialog->selectIndex(OptionsDialog::indexOfRow(kGeneralRow));
     EXPECT_EQ(window->selectedRecordFile(), "");
     dialog->selectIndex(0);
-    EXPECT_EQ(window->selectedRecordFile(), "/rec/20240101/a.ogg");
+    EXPECT_EQ(window->selectedRecordFile(), call.fileName);
+    dialog->setSelectedRecordFile("");  // no row selected
+    EXPECT_EQ(window->selectedRecordFile(), "");
+    dialog->selectIndex(0);
     window->cancel();
     EXPECT_EQ(window->selectedRecordFile(), "");
 }

@@ -6,7 +6,10 @@ ambrin_test(records_tests
             records/record_information_test.cpp records/call_content_list_test.cpp
             records/damaged_database_test.cpp records/backup_test.cpp
             records/record_retention_test.cpp
+            records/record_search_test.cpp records/record_export_test.cpp
     LIBS ambrin_records SQLite::SQLite3 TSAN)
+target_compile_definitions(records_tests PRIVATE
+    AMBRIN_WORKBOOK_READER="${CMAKE_CURRENT_SOURCE_DIR}/records/read_workbook.py")
 
 # The search index against reading every record.
 ambrin_test(record_search_tests
@@ -18,6 +21,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 ambrin_test(records_ui_tests
     SOURCES records/information_dialog_test.cpp records/progress_dialog_test.cpp
             records/auto_backup_page_test.cpp
+            records/record_list_page_test.cpp
             support/GuiApplication.cpp
     LIBS ambrin_records_ui Qt6::Test SQLite::SQLite3)
 
