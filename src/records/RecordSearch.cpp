@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "records/RecordDatabase.h"
+#include "records/RecordSearchIndex.h"
 
 namespace ambrin {
 
@@ -15,28 +16,6 @@ namespace {
 constexpr std::string_view kSelectRecords =
     "select Date, Name, CID, Organize, Address, Contents, FileName, ETC1, ETC2, TotalTime, "
     "CallType from RecordInfo where Date >= ?1 and Date <= ?2";
-
-// Column names of the searchable fields, by field.
-const char* columnOf(int field) {
-    switch (field) {
-        case kFieldName:
-            return "Name";
-        case kFieldCid:
-            return "CID";
-        case kFieldOrganize:
-            return "Organize";
-        case kFieldAddress:
-            return "Address";
-        case kFieldContents:
-            return "Contents";
-        case kFieldEtc1:
-            return "ETC1";
-        case kFieldEtc2:
-            return "ETC2";
-        default:
-            return nullptr;
-    }
-}
 
 void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), nullptr);
@@ -82,7 +61,7 @@ bool forEachCandidate(sqlite3* connection, const RecordQuery& query,
         return false;
     }
     std::string sql(kSelectRecords);
-    const char* column = columnOf(query.field);
+    const char* column = RecordSearchIndex::columnOf(query.field);
     if (!query.text.empty()) {
         if (column == nullptr) {
             return true;  // a text in no searchable field matches nothing
