@@ -43,12 +43,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ambrin)
 set(CPACK_PACKAGE_VERSION ${package_version})
 set(CPACK_PACKAGE_VENDOR "TAVIX Co., Ltd.")
-set(CPACK_PACKAGE_CONTACT "TAVIX Co., Ltd. <support@tavix.co.kr>")
+# No comma in the name: Debian reads a comma in Maintainer as a list of contacts.
+set(CPACK_PACKAGE_CONTACT "TAVIX Co. Ltd. <support@tavix.co.kr>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "telephone call recorder for the desktop")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "telephone call recorder for the desktop
- Ambrin+ records the telephone calls that reach the computer's microphone or
- line input, one audio file per call (OGG Vorbis, MP3 or WAVE), and keeps a
- record of each call in a local database.")
+# The extended description; CPack puts the summary above it and indents it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Ambrin+ records the telephone calls that reach the computer's microphone or
+line input, one audio file per call (OGG Vorbis, MP3 or WAVE), and keeps a
+record of each call in a local database.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,5 +1,7 @@
 # Run by the `package_root` target (cmake -P) with ROOT, PROGRAM, LAUNCHER, WIZARD,
 # PROGRAM_DIR, SOURCE and VERSION set: the file system of the Debian package.
+# A script of its own: without this, "@VERSION@" below would be read as a variable.
+cmake_policy(SET CMP0053 NEW)
 file(REMOVE_RECURSE ${ROOT})
 set(opt ${ROOT}/opt/ambrin)
 set(share ${ROOT}/usr/share)
@@ -35,7 +37,7 @@ file(READ ${SOURCE}/resources/debian/changelog changelog)
 string(REPLACE "@VERSION@" "${VERSION}" changelog "${changelog}")
 file(WRITE ${ROOT}/changelog.Debian "${changelog}")
 execute_process(COMMAND gzip -n -9 -c ${ROOT}/changelog.Debian
-                OUTPUT_FILE ${share}/doc/ambrin/changelog.Debian.gz COMMAND_ERROR_IS_FATAL ANY)
+                OUTPUT_FILE ${share}/doc/ambrin/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${ROOT}/changelog.Debian)
 file(COPY_FILE ${SOURCE}/resources/debian/lintian-overrides ${share}/lintian/overrides/ambrin)
 # Folders 0755, files as set above, whatever the umask of the build.
