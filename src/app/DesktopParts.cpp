@@ -21,8 +21,10 @@ namespace {
 // The record list and the options window that the main window opens (event 16). Its
 // Record page reads and sets the recording volume through the controller's mixer.
 std::shared_ptr<ChildWindows> makeChildWindows(
-    AppContext& context, const std::shared_ptr<std::atomic<MixerInterface*>>& mixer) {
+    AppContext& context, const std::shared_ptr<std::atomic<MixerInterface*>>& mixer,
+    std::function<EngineState()> engineState) {
     OptionsServices services;
+    services.engineState = std::move(engineState);
     services.recordVolume = [mixer] {
         MixerInterface* current = mixer->load();
         return current != nullptr ? current->recordVolume() : -1;
@@ -85,7 +87,12 @@ void addDesktopParts(EngineParts& parts, bool verbose) {
     parts.makeMainWindow = [recorder, mixer, verbose](AppContext& context) {
         MainWindow::Links links;
         links.verbose = verbose;
-        links.childWindows = makeChildWindows(context, mixer);
+        // The record list asks for the engine's state as the main window shows it (both on
+        // the GUI thread): no playing while recording, no deleting while playing.
+        auto shown = std::make_shared<const MainWindow*>(nullptr);
+        links.childWindows = makeChildWindows(context, mixer, [shown] {
+            return *shown != nullptr ? (*shown)->state() : EngineState::Idle;
+        });
         links.applyEngineSettings = [recorder, &context] {
             if (Recorder* current = recorder->load()) {
                 current->reloadDetectionSettings();
@@ -111,7 +118,9 @@ void addDesktopParts(EngineParts& parts, bool verbose) {
                 wizard->refresh(percent);
             }
         };
-        return std::make_unique<MainWindow>(context, std::move(links));
+        auto window = std::make_unique<MainWindow>(context, std::move(links));
+        *shown = window.get();
+        return window;
     };
     parts.makeTrayWindow = [](AppContext& context) {
         return std::make_unique<TrayWindow>(context);

@@ -11,6 +11,7 @@
 #include "records/ui/CustomersPage.h"
 #include "records/ui/RecordListHeaderPage.h"
 #include "records/ui/RecordListPage.h"
+#include "records/ui/RetentionPage.h"
 
 namespace ambrin {
 
@@ -33,6 +34,7 @@ std::vector<OptionsPageEntry> optionsPageTable(const OptionsServices& services) 
         {QT_TRANSLATE_NOOP("OptionsDialog", "Call Contents"), makeOptionsPage<CallContentsPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Customers Information"),
          makeOptionsPage<CustomersPage>},
+        {QT_TRANSLATE_NOOP("OptionsDialog", "Retention"), makeOptionsPage<RetentionPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "About"), makeOptionsPage<AboutPage>},
         {QT_TRANSLATE_NOOP("OptionsDialog", "Copyright Information"),
          makeOptionsPage<CopyrightPage>},

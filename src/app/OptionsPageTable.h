@@ -26,6 +26,7 @@ enum OptionsPageRow : int {
     kRecordListHeaderRow,
     kCallContentsRow,
     kCustomersRow,
+    kRetentionRow,
     kAboutRow,
     kCopyrightRow,
 };

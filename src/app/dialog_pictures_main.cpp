@@ -39,10 +39,10 @@
 #include "recorder/ui/VolumeWizard.h"
 #include "records/CallContentList.h"
 #include "records/RecordDatabase.h"
-#include "records/ui/ProgressDialog.h"
 #include "records/RecordExport.h"
 #include "records/RecordKey.h"
 #include "records/ui/EditRecordDialog.h"
+#include "records/ui/ProgressDialog.h"
 #include "records/ui/RecordInformationDialog.h"
 #include "records/ui/RecordListModel.h"
 #include "records/ui/RecordListPage.h"
@@ -178,9 +178,9 @@ bool optionPages(AppContext& context, const QString& folder) {
     window.open(ChildWindows::kOptions);
     OptionsDialog* dialog = window.dialog();
     static const char* const pages[] = {
-        "options-record-list", "options-general", "options-record",
-        "options-auto-backup", "options-header",  "options-call-contents",
-        "options-customers",   "options-about",   "options-copyright"};
+        "options-record-list", "options-general",       "options-record",    "options-auto-backup",
+        "options-header",      "options-call-contents", "options-customers", "options-retention",
+        "options-about",       "options-copyright"};
     bool ok = true;
     for (int row = 0; row < static_cast<int>(std::size(pages)); ++row) {
         dialog->selectIndex(OptionsDialog::indexOfRow(row));

@@ -100,6 +100,9 @@ OptionValues loadOptionValues(const SettingsStore& settings) {
     readBool(settings, setting::kAutoUpdateValue, values.autoUpdateValue);
     readInt(settings, setting::kOutputFormat, values.outputFormat);
     readInt(settings, setting::kAudioQuality, values.audioQuality);
+    readInt(settings, setting::kRetentionDays, values.retentionDays);
+    readInt(settings, setting::kRetentionGiB, values.retentionGiB);
+    readInt(settings, setting::kQuietLineDays, values.quietLineDays);
     return values;
 }
 
@@ -134,6 +137,9 @@ void saveOptionValues(SettingsStore& settings, const OptionValues& values,
     settings.writeBool(setting::kAutoUpdateValue, values.autoUpdateValue);
     settings.writeInt(setting::kOutputFormat, values.outputFormat);
     settings.writeInt(setting::kAudioQuality, values.audioQuality);
+    settings.writeInt(setting::kRetentionDays, values.retentionDays);
+    settings.writeInt(setting::kRetentionGiB, values.retentionGiB);
+    settings.writeInt(setting::kQuietLineDays, values.quietLineDays);
 }
 
 }  // namespace ambrin

@@ -41,8 +41,11 @@ struct OptionValues {
     int autoBackupIndex = 1;  // 0 never, 1 to 4 weeks
     std::string dbBackupPath;
     bool autoUpdateValue = true;
-    int outputFormat = 1;  // row of the capture-format table
-    int audioQuality = 1;  // row of the MP3 bit-rate table
+    int outputFormat = 1;   // row of the capture-format table
+    int audioQuality = 1;   // row of the MP3 bit-rate table
+    int retentionDays = 0;  // retention: calls older than this many days go; 0 off
+    int retentionGiB = 0;   // retention: the recordings stay under this many GiB; 0 off
+    int quietLineDays = 3;  // line health: working days without a call before a warning; 0 off
 
     bool operator==(const OptionValues&) const = default;
 };

@@ -8,8 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
+#include <ctime>
 
 #include "app/GeneralPage.h"
 #include "app/OptionsDialog.h"
@@ -24,6 +26,7 @@
 #include "records/RecordsFixture.h"
 #include "records/ui/CallContentsPage.h"
 #include "records/ui/CustomersPage.h"
+#include "records/ui/RetentionPage.h"
 #include "support/GuiApplication.h"
 
 namespace ambrin {
@@ -311,6 +314,39 @@ TEST_F(OptionsPagesTest, TheDefaultSkinStaysAndAnAddedSkinTakesEffect) {
     EXPECT_TRUE(applyEnabled(dialog));
     apply(dialog);
     EXPECT_EQ(sink.skinPath, folder() + "ambrin.VSK");
+}
+
+TEST_F(OptionsPagesTest, RetentionPageCountsWhatItsRulesWouldDeleteAndAppliesThem) {
+    // One call from long ago and one from today; the age rule would take the old one only.
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y%m%d%H%M%S", std::localtime(&now));
+    CallRecord old;
+    old.fileName = recording("20200102/20200102030405.ogg");
+    ASSERT_TRUE(database().InsertCallRecord("20200102030405", old));
+    CallRecord recent;
+    recent.fileName = recording(std::string(today, 8) + "/" + today + ".ogg");
+    ASSERT_TRUE(database().InsertCallRecord(today, recent));
+
+    OptionsDialog* dialog = openAt(kRetentionRow);
+    auto* page = static_cast<RetentionPage*>(dialog->page(kRetentionRow));
+    page->updatePreview();
+    EXPECT_EQ(page->previewCount(), 0);  // both rules off
+    auto* checkAge = child<QCheckBox>(dialog, kRetentionRow, "checkAge");
+    checkAge->click();
+    child<QSpinBox>(dialog, kRetentionRow, "spinDays")->setValue(30);
+    EXPECT_TRUE(applyEnabled(dialog));
+    page->updatePreview();
+    EXPECT_EQ(page->previewCount(), 1);
+    apply(dialog);
+    EXPECT_EQ(store->intOr(setting::kRetentionDays, 0), 30);
+    // Nothing is deleted by the page itself: the rules run in the engine.
+    CallRecord found;
+    EXPECT_TRUE(database().FindCallRecord("20200102030405", found));
+    checkAge->click();
+    EXPECT_TRUE(applyEnabled(dialog));
+    apply(dialog);
+    EXPECT_EQ(store->intOr(setting::kRetentionDays, -1), 0);
 }
 
 }  // namespace
