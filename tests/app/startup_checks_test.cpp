@@ -14,7 +14,13 @@ constexpr std::uint64_t kMiB = 1024 * 1024;
 
 class DiskSpaceCheckTest : public test::EnvironmentTest {
   protected:
-    DiskSpaceCheckTest() : store(env.path("opt") + "/") {}
+    DiskSpaceCheckTest() : store(programFolder()) {}
+
+    // The program folder exists and is writable, so the recordings' default stays beside it.
+    std::string programFolder() {
+        ::mkdir(env.path("opt").c_str(), 0700);
+        return env.path("opt") + "/";
+    }
 
     bool checkWith(std::optional<std::uint64_t> freeBytes) {
         return checkDiskSpace(store, [&](const std::string& path) {
