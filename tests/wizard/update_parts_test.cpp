@@ -293,6 +293,11 @@ TEST(FileDigest, MatchesSha256sum) {
 }
 
 TEST(IsInternetAvailable, OneOnlyForTheProbePagesAnswer) {
+#if defined(__SANITIZE_ADDRESS__)
+    // dlopen of the library with the toolkit inside: its one-time allocations read as leaks of
+    // an unknown module once the library is closed. The plain suite runs this test.
+    GTEST_SKIP() << "not under the address sanitizer";
+#endif
     test::TestEnvironment env;
     void* library = ::dlopen("libwizard.so", RTLD_NOW);
     ASSERT_NE(library, nullptr) << ::dlerror();
