@@ -306,7 +306,9 @@ TEST_F(DesktopProgramTest, FirstStartCallWithCustomerPlaybackSeekMenusAndExit) {
     std::thread caller([&] { line.write(call, true); });
     struct Joiner {
         std::thread& thread;
-        ~Joiner() { thread.join(); }
+        ~Joiner() {
+            if (thread.joinable()) thread.join();
+        }
     } joiner{caller};
     ASSERT_TRUE(program.waitForOutput("event 27 recording", 10s)) << program.output();
     const std::string information = title("Ambrin+ Recording Information", "Ambrin+ 녹음 정보");
@@ -326,6 +328,9 @@ TEST_F(DesktopProgramTest, FirstStartCallWithCustomerPlaybackSeekMenusAndExit) {
     test::runCommand("xdotool mousemove " + dialog.at(dialog.width - 143, dialog.height - 27) +
                      " click 1");  // OK
     ASSERT_TRUE(waitFor([&] { return !hasWindow(pid, information); })) << windowsOf(pid);
+    // The call's own ending first: a second writer on the line would cut the tone into pieces
+    // that a slow build hears as a second call.
+    caller.join();
     for (int i = 0; i < 60 && !program.waitForOutput("event 24 idle", 0ms); ++i) {
         ASSERT_TRUE(line.write(signals::silence(0.5)));
         std::this_thread::sleep_for(20ms);
