@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
 
-    void* library = ::dlopen(options.library.c_str(), RTLD_NOW);
+    void* library = ::dlopen(options.library.c_str(), RTLD_NOW | RTLD_NODELETE);
     if (library == nullptr) {
         std::fprintf(stderr, "cannot load %s: %s\n", options.library.c_str(), ::dlerror());
         return 3;

@@ -76,7 +76,7 @@ add_test(NAME setup
 # Loads libwizard.so (and the toolkit inside it) with dlopen: under the address sanitizer the
 # toolkit's one-time allocations inside that library read as leaks of an unknown module, so
 # `make test-asan` leaves it out; it runs in the plain suite.
-set_tests_properties(setup PROPERTIES LABELS "unit;dlopen_toolkit" FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
+set_tests_properties(setup PROPERTIES LABELS "unit" FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
 
 # The Debian package (`make test-package`, after `make package`; not in `make test`).
 add_executable(package_tests EXCLUDE_FROM_ALL wizard/package_test.cpp wizard/InstalledProgram.cpp)

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], platform, offscreen, nullptr};
     QApplication application(qtArgc, qtArgv);
 
-    void* library = ::dlopen("libwizard.so", RTLD_NOW);
+    void* library = ::dlopen("libwizard.so", RTLD_NOW | RTLD_NODELETE);
     if (library == nullptr) {
         std::fprintf(stderr, "cannot load libwizard.so: %s\n", ::dlerror());
         return 3;
