@@ -16,6 +16,20 @@ namespace {
 constexpr std::string_view kSelectRecords =
     "select Date, Name, CID, Organize, Address, Contents, FileName, ETC1, ETC2, TotalTime, "
     "CallType from RecordInfo where Date >= ?1 and Date <= ?2";
+// The rows the search index names (a JSON array of row ids), looked up by row id.
+constexpr std::string_view kNamedByIndex = " and rowid in (select value from json_each(?4))";
+
+std::string jsonArray(const std::vector<std::int64_t>& rows) {
+    std::string out = "[";
+    for (const std::int64_t row : rows) {
+        out += std::to_string(row);
+        out += ',';
+    }
+    if (out.size() > 1) {
+        out.pop_back();
+    }
+    return out + "]";
+}
 
 void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
     sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), nullptr);
@@ -55,20 +69,32 @@ bool matchesQuery(const RecordQuery& query, const std::string& key, const CallRe
     return value != nullptr && value->find(query.text) != std::string::npos;
 }
 
-bool forEachCandidate(sqlite3* connection, const RecordQuery& query,
-                      const CandidateVisitor& visit) {
+bool forEachCandidate(sqlite3* connection, const RecordQuery& query, const CandidateVisitor& visit,
+                      SearchMethod method) {
     if (connection == nullptr) {
         return false;
     }
     std::string sql(kSelectRecords);
-    const char* column = RecordSearchIndex::columnOf(query.field);
+    std::string named;  // by the index
     if (!query.text.empty()) {
+        const char* column = RecordSearchIndex::columnOf(query.field);
         if (column == nullptr) {
             return true;  // a text in no searchable field matches nothing
         }
         // instr() finds the text byte for byte, like the exact rule, in UTF-8 texts.
         sql += std::string(" and instr(") + column + ", ?3) > 0";
+        if (method == SearchMethod::Fastest) {
+            if (const auto rows =
+                    RecordSearchIndex::candidateRows(connection, query.field, query.text)) {
+                if (rows->empty()) {
+                    return true;
+                }
+                named = jsonArray(*rows);
+                sql += kNamedByIndex;
+            }
+        }
     }
+    sql += " order by rowid";  // table order, whichever way the rows are found
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(connection, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
@@ -79,6 +105,9 @@ bool forEachCandidate(sqlite3* connection, const RecordQuery& query,
     bindText(raw, 2, query.to);
     if (!query.text.empty()) {
         bindText(raw, 3, query.text);
+    }
+    if (!named.empty()) {
+        bindText(raw, 4, named);
     }
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
@@ -94,18 +123,22 @@ bool forEachCandidate(sqlite3* connection, const RecordQuery& query,
 }
 
 bool searchRecords(const RecordDatabase& database, const RecordQuery& query,
-                   std::vector<RecordRow>& rows) {
+                   std::vector<RecordRow>& rows, SearchMethod method) {
     rows.clear();
     if (query.from > query.to) {
         return true;  // an empty range; the file is not even opened
     }
     const SqliteConnection connection = database.openForReading();
-    const bool read =
-        forEachCandidate(connection.get(), query, [&](std::string&& key, CallRecord&& record) {
-            if (matchesQuery(query, key, record)) {
-                rows.push_back({std::move(key), std::move(record)});
-            }
-        });
+    const auto keep = [&](std::string&& key, CallRecord&& record) {
+        if (matchesQuery(query, key, record)) {
+            rows.push_back({std::move(key), std::move(record)});
+        }
+    };
+    bool read = forEachCandidate(connection.get(), query, keep, method);
+    if (!read && method == SearchMethod::Fastest && connection != nullptr) {
+        rows.clear();  // an index found damaged half way answers nothing: every record is read
+        read = forEachCandidate(connection.get(), query, keep, SearchMethod::ReadEveryRecord);
+    }
     if (!read) {
         rows.clear();
         return false;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace ambrin {
@@ -76,9 +77,9 @@ bool run(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-Statement compile(sqlite3* db, const char* sql) {
+Statement compile(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
     return Statement(raw);
 }
 
@@ -136,24 +137,163 @@ bool build(sqlite3* db, const RecordSearchIndex::Progress& progress) {
     return true;
 }
 
-// An FTS5 phrase: the text in double quotes, its own quotes doubled.
-std::string phrase(const std::string& text) {
-    std::string quoted = "\"";
+// An FTS5 string: the text in double quotes, its own quotes doubled.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
     for (const char c : text) {
-        quoted += c;
+        out += c;
         if (c == '"') {
-            quoted += '"';
+            out += '"';
         }
     }
-    return quoted + "\"";
+    return out + "\"";
 }
 
-std::size_t characters(const std::string& text) {
-    std::size_t count = 0;
+// The text's characters (UTF-8 sequences, by their lead bytes).
+std::vector<std::string> characters(const std::string& text) {
+    std::vector<std::string> out;
     for (const char c : text) {
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 || out.empty()) {
+            out.emplace_back();
+        }
+        out.back() += c;
     }
-    return count;
+    return out;
+}
+
+// UTF-8 without a zero: the tokenizer reads such a text character by character, the same way
+// inside a value as on its own (it stops at a zero, and folds a malformed sequence into the
+// bytes after it).
+bool wellFormed(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead == 0     ? 0
+                                   : lead < 0x80 ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+// The index is there with its triggers, and no record lies past its last entry: records
+// written while the triggers were gone would be missing from it. (Entries of records deleted
+// meanwhile only name rows that are no longer there.) The last record's row id, about the
+// number of records, when it is; -1 when not.
+std::int64_t lastRowInStep(sqlite3* db) {
+    if (!complete(db)) {
+        return -1;
+    }
+    const std::int64_t last = single(db, "SELECT ifnull(max(rowid), 0) FROM RecordInfo");
+    return last == single(db, "SELECT ifnull(max(id), 0) FROM RecordSearch_docsize") ? last : -1;
+}
+
+// Every record holding the text holds each of its trigrams, so each trigram's list of records
+// narrows, the rarest most. The lists are walked side by side, in row-id order, until the
+// first one ends: that is the rarest, found at the cost of one step per trigram for each of
+// its records, and the parts of the other lists walked so far narrow it further. Up to this
+// many trigrams, spread over the text, are walked, for up to kCommon records each.
+constexpr std::size_t kTriedTrigrams = 12;
+constexpr std::int64_t kCommon = 4096;
+// When every list is longer, the index is asked for the records holding the three whose
+// walked parts reached farthest (the sparsest). Reading a record it names costs about as much
+// as reading this many records in table order, so beyond a share of 1 in kLookupCost of them,
+// reading every record is quicker.
+constexpr std::int64_t kLookupCost = 16;
+constexpr std::size_t kSparsest = 3;
+
+using Rows = std::vector<std::int64_t>;
+
+// The rows holding every one of `trigrams` (column : "a" AND "b" ...), up to `limit`; nothing
+// when there are more or the index fails.
+std::optional<Rows> rowsHoldingAll(sqlite3* db, const std::string& column,
+                                   const std::vector<std::string>& trigrams, std::int64_t limit) {
+    std::string match = column + " : (";
+    for (std::size_t i = 0; i < trigrams.size(); ++i) {
+        match += (i > 0 ? " AND " : "") + quoted(trigrams[i]);
+    }
+    match += ")";
+    const Statement query =
+        compile(db, "SELECT rowid FROM RecordSearch WHERE RecordSearch MATCH ?1 ORDER BY rowid");
+    if (!query) {
+        return std::nullopt;
+    }
+    sqlite3_bind_text(query.get(), 1, match.data(), static_cast<int>(match.size()),
+                      SQLITE_TRANSIENT);
+    Rows rows;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
+        if (static_cast<std::int64_t>(rows.size()) >= limit) {
+            return std::nullopt;
+        }
+        rows.push_back(sqlite3_column_int64(query.get(), 0));
+    }
+    return rc == SQLITE_DONE ? std::optional<Rows>(std::move(rows)) : std::nullopt;
+}
+
+std::optional<Rows> narrow(sqlite3* db, const std::string& column,
+                           const std::vector<std::string>& trigrams, std::int64_t records) {
+    std::vector<Statement> lists;
+    for (const std::string& trigram : trigrams) {
+        Statement list = compile(
+            db, "SELECT rowid FROM RecordSearch WHERE RecordSearch MATCH ?1 ORDER BY rowid");
+        if (!list) {
+            return std::nullopt;
+        }
+        const std::string match = column + " : " + quoted(trigram);
+        sqlite3_bind_text(list.get(), 1, match.data(), static_cast<int>(match.size()),
+                          SQLITE_TRANSIENT);
+        lists.push_back(std::move(list));
+    }
+    std::vector<Rows> walked(lists.size());
+    for (std::int64_t step = 0; step < kCommon; ++step) {
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            const int rc = sqlite3_step(lists[i].get());
+            if (rc == SQLITE_ROW) {
+                walked[i].push_back(sqlite3_column_int64(lists[i].get(), 0));
+                continue;
+            }
+            if (rc != SQLITE_DONE) {
+                return std::nullopt;  // a damaged index answers nothing rather than something wrong
+            }
+            // List i is whole: its rows, less those another list's walked part rules out.
+            Rows rows;
+            for (const std::int64_t row : walked[i]) {
+                bool inAll = true;
+                for (std::size_t j = 0; j < walked.size() && inAll; ++j) {
+                    inAll = j == i || walked[j].empty() || row > walked[j].back() ||
+                            std::binary_search(walked[j].begin(), walked[j].end(), row);
+                }
+                if (inAll) {
+                    rows.push_back(row);
+                }
+            }
+            return rows;
+        }
+    }
+    std::vector<std::size_t> order(trigrams.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return walked[a].back() > walked[b].back(); });
+    std::vector<std::string> sparsest;
+    for (std::size_t i = 0; i < order.size() && i < kSparsest; ++i) {
+        sparsest.push_back(trigrams[order[i]]);
+    }
+    return rowsHoldingAll(db, column, sparsest, std::max(kCommon, records / kLookupCost));
 }
 
 }  // namespace
@@ -173,7 +313,7 @@ bool RecordSearchIndex::prepare(const Progress& progress) const {
 }
 
 bool RecordSearchIndex::covers(const std::string& text) {
-    return characters(text) >= 3;
+    return wellFormed(text) && characters(text).size() >= 3;
 }
 
 const char* RecordSearchIndex::columnOf(int field) {
@@ -181,34 +321,34 @@ const char* RecordSearchIndex::columnOf(int field) {
     return at >= 0 && at < static_cast<int>(std::size(kColumns)) ? kColumns[at] : nullptr;
 }
 
+std::optional<std::vector<std::int64_t>> RecordSearchIndex::candidateRows(sqlite3* db, int field,
+                                                                          const std::string& text) {
+    const char* column = columnOf(field);
+    if (db == nullptr || column == nullptr || !covers(text)) {
+        return std::nullopt;
+    }
+    const std::int64_t records = lastRowInStep(db);
+    if (records < 0) {
+        return std::nullopt;
+    }
+    const std::vector<std::string> letters = characters(text);
+    std::vector<std::string> trigrams;
+    const std::size_t all = letters.size() - 2;
+    const std::size_t tried = std::min(all, kTriedTrigrams);
+    for (std::size_t i = 0; i < tried; ++i) {
+        const std::size_t at = tried > 1 ? i * (all - 1) / (tried - 1) : 0;
+        std::string trigram = letters[at] + letters[at + 1] + letters[at + 2];
+        if (std::find(trigrams.begin(), trigrams.end(), trigram) == trigrams.end()) {
+            trigrams.push_back(std::move(trigram));
+        }
+    }
+    return narrow(db, column, trigrams, records);
+}
+
 std::optional<std::vector<std::int64_t>> RecordSearchIndex::candidates(
     int field, const std::string& text) const {
-    const char* column = columnOf(field);
-    if (column == nullptr || !covers(text)) {
-        return std::nullopt;
-    }
     const Connection connection = openFile(m_path);
-    if (!connection || !complete(connection.get())) {
-        return std::nullopt;
-    }
-    const Statement query =
-        compile(connection.get(),
-                "SELECT rowid FROM RecordSearch WHERE RecordSearch MATCH ?1 ORDER BY rowid");
-    if (!query) {
-        return std::nullopt;
-    }
-    const std::string match = std::string(column) + " : " + phrase(text);
-    sqlite3_bind_text(query.get(), 1, match.data(), static_cast<int>(match.size()),
-                      SQLITE_TRANSIENT);
-    std::vector<std::int64_t> rows;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
-        rows.push_back(sqlite3_column_int64(query.get(), 0));
-    }
-    if (rc != SQLITE_DONE) {
-        return std::nullopt;  // a damaged index answers nothing rather than something wrong
-    }
-    return rows;
+    return candidateRows(connection.get(), field, text);
 }
 
 }  // namespace ambrin

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace ambrin {
 
 // A full-text index over the searchable fields of the call records, so a search of a million
@@ -34,12 +36,21 @@ class RecordSearchIndex {
     // cannot be had (searches then read every record).
     bool prepare(const Progress& progress = {}) const;
 
-    // Whether a search for `text` can use the index: three characters or more.
+    // Whether a search for `text` can use the index: three characters or more, well-formed
+    // UTF-8 without a zero character.
     static bool covers(const std::string& text);
 
-    // The row ids (of RecordInfo) of the records whose field `field` (3 Name, 4 CID,
-    // 5 Organize, 6 Address, 7 Contents, 8 ETC1, 9 ETC2) may contain `text`, in row-id order.
-    // Nothing when the index cannot answer (text too short, no usable index, other field).
+    // The row ids (of RecordInfo), ascending, of the records whose field `field` may hold
+    // `text`, read through `db`, a connection to the database. Nothing when the index cannot
+    // answer there: a text shorter than three characters, no searchable field, the index or
+    // one of its triggers missing, a record past its last entry (written while the triggers
+    // were gone), an index failing to read, or so many records named that reading every
+    // record is quicker.
+    static std::optional<std::vector<std::int64_t>> candidateRows(sqlite3* db, int field,
+                                                                  const std::string& text);
+
+    // candidateRows on a connection of its own. Fields: 3 Name, 4 CID, 5 Organize, 6 Address,
+    // 7 Contents, 8 ETC1, 9 ETC2.
     std::optional<std::vector<std::int64_t>> candidates(int field, const std::string& text) const;
 
     // The column of RecordInfo for a searchable field index, or null.
