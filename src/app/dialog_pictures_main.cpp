@@ -6,22 +6,26 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-#include <QLineEdit>
-#include <QMenu>
-#include <cmath>
 #include "app/ChildWindows.h"
 #include "app/CommandMenu.h"
 #include "app/MainWindow.h"
@@ -48,18 +52,24 @@
 #include "records/ui/RecordListPage.h"
 #include "skin/SkinView.h"
 
-#include <QDate>
-#include <QPainter>
-#include <QProcess>
-#include <QTextDocument>
-
 namespace {
 
 using namespace ambrin;
 
+// The private home the pictures are made in, and the folder the pictures show in its place
+// (the program's folder of a user's own installation).
+QString g_privateHome;
+const QString kShownHome = QStringLiteral("/home/kim/Ambrin+");
+
 bool save(QWidget& widget, const QString& folder, const char* name) {
     widget.show();
     QApplication::processEvents();
+    for (QLineEdit* edit : widget.findChildren<QLineEdit*>()) {
+        if (!g_privateHome.isEmpty() && edit->text().startsWith(g_privateHome)) {
+            const QSignalBlocker quiet(edit);  // shown only: the window sees no edit
+            edit->setText(kShownHome + edit->text().mid(g_privateHome.size()));
+        }
+    }
     const QString path = folder + "/" + QString::fromLatin1(name) + ".png";
     const bool ok = widget.grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "cannot write", path.toLocal8Bit().constData());
@@ -342,6 +352,7 @@ int main(int argc, char** argv) {
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    g_privateHome = home.path();
     SetUiLanguage(kLangKorean);
     installUiTranslations();
     const QString folder = QString::fromLocal8Bit(argv[1]);

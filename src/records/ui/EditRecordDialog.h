@@ -18,13 +18,6 @@ class EditRecordDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Input limits in characters.
-    static constexpr int kShortFieldLimit = 260;
-    static constexpr int kLongFieldLimit = 520;
-    // What OK takes from the fields, in characters.
-    static constexpr int kShortFieldRead = 258;
-    static constexpr int kLongFieldRead = 518;
-
     // The labels of the seven information fields are display names 3 to 9 followed by " :".
     EditRecordDialog(const DisplayNames& names, const CallRecord& record,
                      QWidget* parent = nullptr);

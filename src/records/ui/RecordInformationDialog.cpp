@@ -14,6 +14,7 @@
 #include "records/CallContentList.h"
 #include "records/CustomerNames.h"
 #include "records/RecordDatabase.h"
+#include "records/ui/FieldText.h"
 #include "records/ui/WindowPosition.h"
 #include "ui_RecordInformationDialog.h"
 
@@ -24,14 +25,6 @@ namespace {
 // "DatabaseHeader" holds eleven display names; the dialog shows names 3 to 9.
 constexpr std::uint32_t kHeaderCapacity = 1040;
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text, int limit) {
-    return text.left(limit).toStdString();
-}
-
 }  // namespace
 
 RecordInformationDialog::RecordInformationDialog(AppContext& context, QWidget* parent)
@@ -40,16 +33,8 @@ RecordInformationDialog::RecordInformationDialog(AppContext& context, QWidget* p
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
 
-    for (QLineEdit* edit : {m_ui->editPhone, m_ui->editOrganize, m_ui->editAddress}) {
-        edit->setMaxLength(kShortFieldLimit);
-    }
-    for (QLineEdit* edit : {m_ui->editEtc1, m_ui->editEtc2}) {
-        edit->setMaxLength(kLongFieldLimit);
-    }
-    m_ui->comboName->lineEdit()->setMaxLength(kShortFieldLimit);
+    informationFieldsOf(*m_ui, m_ui->comboName->lineEdit()).limitInput(this);
     m_ui->comboName->setInsertPolicy(QComboBox::NoInsert);
-    connect(m_ui->editContents, &QPlainTextEdit::textChanged, this,
-            &RecordInformationDialog::limitContents);
     connect(m_ui->comboName, &QComboBox::activated, this, &RecordInformationDialog::customerChosen);
     connect(m_ui->comboContents, &QComboBox::activated, this,
             &RecordInformationDialog::contentChosen);
@@ -75,16 +60,11 @@ void RecordInformationDialog::fillLabels() {
             kSettingsOk) {
         header = loadString(str::kDatabaseHeader);
     }
-    QLabel* const labels[] = {m_ui->labelName,    m_ui->labelPhone,    m_ui->labelOrganize,
-                              m_ui->labelAddress, m_ui->labelContents, m_ui->labelEtc1,
-                              m_ui->labelEtc2};
-    size_t field = 3;
-    for (QLabel* label : labels) {
-        const std::string name = TrimBlanks(fieldAt(header, field++));
-        if (!name.empty()) {  // an empty display name keeps the form's own text
-            label->setText(fromUtf8(name) + QStringLiteral(" :"));
-        }
+    DisplayNames names;
+    for (std::size_t field = 0; field < names.size(); ++field) {
+        names[field] = TrimBlanks(fieldAt(header, field));
     }
+    informationFieldsOf(*m_ui, m_ui->comboName->lineEdit()).setLabels(names);
 }
 
 void RecordInformationDialog::fillLists() {
@@ -173,21 +153,6 @@ void RecordInformationDialog::contentChosen(int index) {
     m_ui->comboContents->setCurrentIndex(-1);  // the same content can be chosen again
 }
 
-void RecordInformationDialog::limitContents() {
-    QPlainTextEdit* edit = m_ui->editContents;
-    const QString text = edit->toPlainText();
-    if (text.size() <= kLongFieldLimit) {
-        return;
-    }
-    QTextCursor cursor = edit->textCursor();
-    const int position = std::min(cursor.position(), kLongFieldLimit);
-    const QSignalBlocker blocker(edit);
-    edit->setPlainText(text.left(kLongFieldLimit));
-    cursor = edit->textCursor();
-    cursor.setPosition(position);
-    edit->setTextCursor(cursor);
-}
-
 void RecordInformationDialog::showLineNumber(const std::string& number, bool dialled) {
     if (!m_ui->editPhone->isModified()) {
         m_ui->editPhone->setText(fromUtf8(number));
@@ -214,16 +179,7 @@ void RecordInformationDialog::showLineNumber(const std::string& number, bool dia
 
 CallRecord RecordInformationDialog::information() const {
     CallRecord record;
-    record.name = toUtf8(m_ui->comboName->currentText(), kShortFieldRead);
-    record.cid = toUtf8(m_ui->editPhone->text(), kShortFieldRead);
-    record.organize = toUtf8(m_ui->editOrganize->text(), kShortFieldRead);
-    record.address = toUtf8(m_ui->editAddress->text(), kShortFieldRead);
-    record.contents = toUtf8(m_ui->editContents->toPlainText(), kLongFieldRead);
-    record.etc1 = toUtf8(m_ui->editEtc1->text(), kLongFieldRead);
-    record.etc2 = toUtf8(m_ui->editEtc2->text(), kLongFieldRead);
-    record.callType = m_ui->radioInbound->isChecked()    ? kCallInbound
-                      : m_ui->radioOutbound->isChecked() ? kCallOutbound
-                                                         : kCallUnknown;
+    informationFieldsOf(*m_ui, m_ui->comboName->lineEdit()).read(record);
     return record;
 }
 

@@ -25,13 +25,6 @@ class RecordInformationDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Input limits in characters.
-    static constexpr int kShortFieldLimit = 260;
-    static constexpr int kLongFieldLimit = 520;
-    // What OK takes from the fields, in characters.
-    static constexpr int kShortFieldRead = 258;
-    static constexpr int kLongFieldRead = 518;
-
     // Fills the labels from "DatabaseHeader", the Name list from the customers and the
     // Select Cont. list from the stock contents, and places itself at "MemoNotePos".
     explicit RecordInformationDialog(AppContext& context, QWidget* parent = nullptr);
@@ -62,7 +55,6 @@ class RecordInformationDialog : public QDialog {
     void customerChosen(int index);
     void fillFromCustomer(const CustomerRecord& customer);
     void contentChosen(int index);
-    void limitContents();
 
     AppContext& m_context;
     std::unique_ptr<Ui::RecordInformationDialog> m_ui;
