@@ -55,26 +55,14 @@ std::int64_t HeadlessWindow::onMessage(const WindowMessage& message) {
 }
 
 void HeadlessWindow::onMenuCommand(int id, std::int64_t lParam) {
-    switch (id) {
-        case cmd::kExit:
-            post(lParam == kExitWithoutQuestion ? EventCode::Quit : EventCode::QuitAsk);
-            return;
-        case cmd::kAutomatic:
-        case cmd::kManual:
-            if (m_context.settings != nullptr) {
-                m_context.settings->writeInt(setting::kRecordMode, id == cmd::kManual ? 1 : 0);
-            }
-            post(EventCode::SettingsChanged);
-            return;
-        case cmd::kVolumeWizard:
-            post(EventCode::VolumeWizard);
-            return;
-        default: {
-            const std::string_view action = menuCommandAction(id);
-            if (!action.empty()) {
-                onAction(action);
-            }
-        }
+    const MenuCommandRoute route = routeMenuCommand(id, lParam);
+    if (route.recordMode >= 0 && m_context.settings != nullptr) {
+        m_context.settings->writeInt(setting::kRecordMode, route.recordMode);
+    }
+    if (route.event) {
+        post(*route.event);
+    } else if (!route.action.empty()) {
+        onAction(route.action);
     }
 }
 

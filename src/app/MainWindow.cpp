@@ -774,30 +774,18 @@ void MainWindow::onRightButton(const QPoint& globalPosition) {
 }
 
 void MainWindow::onMenuCommand(int id, std::int64_t lParam) {
-    switch (id) {
-        case cmd::kExit:
-            post(lParam == kExitWithoutQuestion ? EventCode::Quit : EventCode::QuitAsk);
-            return;
-        case cmd::kAutomatic:
-        case cmd::kManual: {
-            const int mode = id == cmd::kManual ? 1 : 0;
-            if (m_links.setRecordMode) {
-                m_links.setRecordMode(mode);
-            } else if (m_context.settings != nullptr) {
-                m_context.settings->writeInt(setting::kRecordMode, mode);
-            }
-            post(EventCode::SettingsChanged);
-            return;
+    const MenuCommandRoute route = routeMenuCommand(id, lParam);
+    if (route.recordMode >= 0) {
+        if (m_links.setRecordMode) {
+            m_links.setRecordMode(route.recordMode);
+        } else if (m_context.settings != nullptr) {
+            m_context.settings->writeInt(setting::kRecordMode, route.recordMode);
         }
-        case cmd::kVolumeWizard:
-            post(EventCode::VolumeWizard);
-            return;
-        default: {
-            const std::string_view action = menuCommandAction(id);
-            if (!action.empty()) {
-                onAction(std::string(action), kClick);
-            }
-        }
+    }
+    if (route.event) {
+        post(*route.event);
+    } else if (!route.action.empty()) {
+        onAction(std::string(route.action), kClick);
     }
 }
 

@@ -26,6 +26,26 @@ std::string_view menuCommandAction(int id) {
     }
 }
 
+MenuCommandRoute routeMenuCommand(int id, std::int64_t lParam) {
+    MenuCommandRoute route;
+    switch (id) {
+        case cmd::kExit:
+            route.event = lParam == kExitWithoutQuestion ? EventCode::Quit : EventCode::QuitAsk;
+            break;
+        case cmd::kAutomatic:
+        case cmd::kManual:
+            route.recordMode = id == cmd::kManual ? 1 : 0;
+            route.event = EventCode::SettingsChanged;
+            break;
+        case cmd::kVolumeWizard:
+            route.event = EventCode::VolumeWizard;
+            break;
+        default:
+            route.action = menuCommandAction(id);
+    }
+    return route;
+}
+
 std::optional<int> menuCommandForName(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, int>, 7> kNames = {{
         {"record", cmd::kRecord},

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/EngineEvent.h"
+
 namespace ambrin {
 
 // Menu command ids; the tray menu and the right-button menu share them.
@@ -27,6 +29,15 @@ inline constexpr std::int64_t kExitWithoutQuestion = 119;
 // The control action that a menu command stands for ("Record", "Play", ...), for the
 // commands that are handled as actions; empty for the others.
 std::string_view menuCommandAction(int id);
+
+// What a menu command asks of whichever window received it: an event to post (after "RecordMode"
+// is set, for Automatic and Manual), or else the control action of menuCommandAction.
+struct MenuCommandRoute {
+    std::optional<EventCode> event;
+    int recordMode = -1;  // 0 automatic, 1 manual; -1 leaves it
+    std::string_view action;
+};
+MenuCommandRoute routeMenuCommand(int id, std::int64_t lParam);
 
 // The menu command for a command-line name (record, stop, play, pause, quit, options, list).
 std::optional<int> menuCommandForName(std::string_view name);
