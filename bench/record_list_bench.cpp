@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchRecords.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
 #include "platform/Folders.h"
@@ -34,9 +35,6 @@ namespace {
 using namespace ambrin;
 
 constexpr int kCallsPerDay = 1000;
-constexpr const char* kInsert =
-    "insert into RecordInfo (Date, Name, CID, Organize, Address, Contents, FileName,  ETC1, "
-    "ETC2, TotalTime, CallType) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // One installation (settings, database) per size.
 struct Installation {
@@ -48,52 +46,17 @@ struct Installation {
 std::string g_root;
 std::map<int, std::unique_ptr<Installation>> g_installations;
 
-void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
-    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-}
-
 // `count` calls, kCallsPerDay a day, the last day today.
 bool buildRecords(const std::string& path, int count) {
-    sqlite3* raw = nullptr;
-    sqlite3_open(path.c_str(), &raw);
-    const SqliteConnection connection(raw);
-    sqlite3_exec(raw, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr,
-                 nullptr);
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(raw, kInsert, -1, &rawStatement, nullptr) != SQLITE_OK) {
-        return false;
-    }
-    const SqliteStatement statement(rawStatement);
-    const char* surnames[] = {"Kim", "Lee", "Park", "Choi", "Jung", "O'Brien"};
     const QDate today = QDate::currentDate();
-    for (int i = 0; i < count; ++i) {
+    return bench::fillCallRecords(path, count, [&](int i) {
         const QDate day = today.addDays(-(count - 1 - i) / kCallsPerDay);
         const int second = (i % kCallsPerDay) * 86;  // spread over the day
         char key[32];
         std::snprintf(key, sizeof key, "%04d%02d%02d%02d%02d%02d", day.year(), day.month(),
                       day.day(), second / 3600, second / 60 % 60, second % 60);
-        const std::string values[] = {
-            key,
-            std::string(surnames[i % 6]) + " " + std::to_string(i),
-            "010-" + std::to_string(1000000 + i),
-            "Tavix",
-            "Seoul",
-            "Order of " + std::to_string(i % 50) + " boxes,\ndelivery next week",
-            "/home/user/ambrin/db/" + std::string(key) + ".ogg",
-            "",
-            ""};
-        for (int column = 0; column < 9; ++column) {
-            bindText(rawStatement, column + 1, values[column]);
-        }
-        sqlite3_bind_int(rawStatement, 10, 30 + i % 600);
-        sqlite3_bind_int(rawStatement, 11, i % 3);
-        if (sqlite3_step(rawStatement) != SQLITE_DONE) {
-            return false;
-        }
-        sqlite3_reset(rawStatement);
-    }
-    return sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return std::string(key);
+    });
 }
 
 AppContext* installation(benchmark::State& state, int count) {

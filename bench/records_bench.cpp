@@ -4,15 +4,14 @@
 // settings), in one transaction.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "BenchRecords.h"
 #include "codec/WavSink.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
@@ -24,9 +23,6 @@ namespace {
 using namespace ambrin;
 
 constexpr int kRecordCount = 100000;
-constexpr const char* kInsert =
-    "insert into RecordInfo (Date, Name, CID, Organize, Address, Contents, FileName,  ETC1, "
-    "ETC2, TotalTime, CallType) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 struct Installation {
     std::string root;
@@ -38,43 +34,13 @@ struct Installation {
 
 Installation* g_installation = nullptr;
 
-void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
-    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), nullptr);
-}
-
 bool buildRecords(const std::string& path) {
-    sqlite3* raw = nullptr;
-    sqlite3_open(path.c_str(), &raw);
-    const SqliteConnection connection(raw);
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(raw, kInsert, -1, &rawStatement, nullptr) != SQLITE_OK) {
-        return false;
-    }
-    const SqliteStatement statement(rawStatement);
-    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-    const std::vector<std::string> surnames = {"Kim", "Lee", "Park", "Choi", "Jung", "O'Brien"};
-    for (int i = 0; i < kRecordCount; ++i) {
+    return bench::fillCallRecords(path, kRecordCount, [](int i) {
         char key[32];
         std::snprintf(key, sizeof key, "2012%02d%02d%02d%02d%02d", 1 + i % 12, 1 + i % 28, i % 24,
                       i % 60, (i / 60) % 60);
-        const std::string name = surnames[i % surnames.size()] + " " + std::to_string(i);
-        const std::string contents = "Order of " + std::to_string(i % 50) +
-                                     " boxes, delivery next week, call back in the afternoon";
-        const std::string file = "/home/user/ambrin/db/2012/" + std::string(key) + ".ogg";
-        const std::string values[] = {key,     name,    "010-" + std::to_string(1000000 + i),
-                                      "Tavix", "Seoul", contents,
-                                      file,    "",      ""};
-        for (int column = 0; column < 9; ++column) {
-            bindText(rawStatement, column + 1, values[column]);
-        }
-        sqlite3_bind_int(rawStatement, 10, 30 + i % 600);
-        sqlite3_bind_int(rawStatement, 11, i % 3);
-        if (sqlite3_step(rawStatement) != SQLITE_DONE) {
-            return false;
-        }
-        sqlite3_reset(rawStatement);
-    }
-    return sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return std::string(key);
+    });
 }
 
 bool setUp(Installation& installation) {
