@@ -10,6 +10,12 @@
     <message><source>&amp;Delete Recording Information</source><translation>녹음 정보 삭제(&amp;D)</translation></message>
     <message><source>File &amp;Copy</source><translation>파일 복사(&amp;C)</translation></message>
     <message><source>Save as Excel</source><translation>Excel로 저장</translation></message>
+    <message><source>&amp;Lock</source><translation>잠금(&amp;L)</translation></message>
+    <message><source>&amp;Unlock</source><translation>잠금 해제(&amp;U)</translation></message>
+</context>
+<context>
+    <name>RecordListModel</name>
+    <message><source>Locked: the retention rules never delete this call.</source><translation>잠김: 보관 규칙이 이 통화를 삭제하지 않습니다.</translation></message>
 </context>
 <context>
     <name>EditRecordDialog</name>

@@ -13,7 +13,7 @@
     <message><source>days</source><translation>일</translation></message>
     <message><source>Keep the recordings under</source><translation>녹음 파일을 다음 크기 이하로 유지:</translation></message>
     <message><source>GiB (the oldest calls go first)</source><translation>GiB (가장 오래된 통화부터 삭제)</translation></message>
-    <message><source>The rules run when Ambrin+ starts and then once a day. A call's record and its recording are deleted together. The call being recorded or played is never deleted.</source><translation>규칙은 Ambrin+가 시작할 때와 그 뒤 하루에 한 번 실행됩니다. 통화 기록과 녹음 파일은 함께 삭제됩니다. 녹음 중이거나 재생 중인 통화는 삭제하지 않습니다.</translation></message>
+    <message><source>The rules run when Ambrin+ starts and then once a day. A call's record and its recording are deleted together. Calls locked in the record list and the call being recorded or played are never deleted.</source><translation>규칙은 Ambrin+가 시작할 때와 그 뒤 하루에 한 번 실행됩니다. 통화 기록과 녹음 파일은 함께 삭제됩니다. 녹음 목록에서 잠근 통화와 녹음 중이거나 재생 중인 통화는 삭제하지 않습니다.</translation></message>
     <message><source>Line health</source><translation>회선 상태</translation></message>
     <message><source>Warn when no call has been recorded for</source><translation>다음 기간 동안 녹음된 통화가 없으면 경고:</translation></message>
     <message><source>working days</source><translation>근무일</translation></message>

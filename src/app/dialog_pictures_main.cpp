@@ -45,6 +45,7 @@
 #include "records/RecordDatabase.h"
 #include "records/RecordExport.h"
 #include "records/RecordKey.h"
+#include "records/RecordRetention.h"
 #include "records/ui/EditRecordDialog.h"
 #include "records/ui/ProgressDialog.h"
 #include "records/ui/RecordInformationDialog.h"
@@ -286,6 +287,9 @@ bool recordList(AppContext& context, const QString& folder) {
         database.InsertCallRecord(day + call.time, record);
     }
 
+    // One call locked against the retention rules.
+    setRecordLocked(RecordDatabase::databasePath(context), day + calls[3].time, true);
+
     // The options window on the record list, as the program opens it.
     OptionsServices services;
     OptionsDialog window(context, optionsPageTable(services), ChildWindows::kRecordList, {});
@@ -293,6 +297,24 @@ bool recordList(AppContext& context, const QString& folder) {
     auto& page = *static_cast<RecordListPage*>(window.currentPage());
     page.selectRows({1});
     bool ok = save(window, folder, "record-list");
+
+    // The locked call's context menu over the list.
+    page.selectRows({2});
+    window.show();
+    std::unique_ptr<QMenu> menu(page.createContextMenu());
+    const QPoint at(260, 170);
+    menu->popup(window.mapToGlobal(at));
+    QApplication::processEvents();
+    QPixmap shot = window.grab();
+    QPainter onShot(&shot);
+    onShot.drawPixmap(at, menu->grab());
+    onShot.end();
+    menu->hide();
+    window.hide();
+    page.selectRows({1});
+    const QString menuPath = folder + "/record-list-menu.png";
+    ok = shot.save(menuPath) && ok;
+    std::printf("wrote %s\n", menuPath.toLocal8Bit().constData());
 
     CallRecord edited;
     database.FindCallRecord(page.model().recordRow(1).key, edited);

@@ -121,5 +121,6 @@ inline constexpr int kRetentionFileKept =
     136;  // "Retention rules: %d recording file(s) could not be deleted ... %s"
 inline constexpr int kRetentionDatabaseFailed =
     137;  // "Retention rules: the call-record database could not be changed; ..."
+inline constexpr int kRecordLockFailed = 138;  // "The lock could not be stored: ..."
 
 }  // namespace ambrin::str

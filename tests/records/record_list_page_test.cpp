@@ -16,6 +16,7 @@
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "records/RecordDisplay.h"
+#include "records/RecordRetention.h"
 #include "records/RecordsFixture.h"
 #include "records/ui/EditRecordDialog.h"
 #include "records/ui/RecordListModel.h"
@@ -213,7 +214,55 @@ TEST_F(RecordListPageTest, TheWindowIsToldTheSelectedFileAndDeleteIsGreyedWhileP
         commands += command != 0 ? 1 : 0;
         EXPECT_EQ(action->isEnabled(), command != RecordListPage::kCommandDelete) << command;
     }
-    EXPECT_EQ(commands, 5);
+    EXPECT_EQ(commands, 6);
+}
+
+// Locking from the menu: stored in the lock table the retention rules honour, shown on the
+// row, undone by Unlock; a database that refuses the lock says so.
+TEST_F(RecordListPageTest, LockFromTheMenuIsStoredShownAndUndone) {
+    const std::string older = addCall("090000", "Kim");
+    const std::string newer = addCall("100000", "Lee");
+    openPage();
+    const auto command = [&](const QString& text) {
+        std::unique_ptr<QMenu> menu(page->createContextMenu());
+        for (QAction* action : menu->actions()) {
+            if (action->data().toInt() == RecordListPage::kCommandLock) {
+                EXPECT_EQ(action->text(), text);
+                action->trigger();
+            }
+        }
+    };
+    const auto icon = [&](int row) {
+        return page->model()
+            .data(page->model().index(row, kFieldDate), Qt::DecorationRole)
+            .value<QIcon>()
+            .pixmap(16)
+            .toImage();
+    };
+    const QImage plain = icon(1);
+    page->selectRows({1});
+    command("&Lock");
+    EXPECT_EQ(lockedRecordKeys(databaseFile()), std::set<std::string>{older});
+    EXPECT_NE(icon(1), plain);
+    EXPECT_EQ(icon(0), plain);
+
+    // One of two locked: Lock locks both; then Unlock unlocks both.
+    page->selectRows({0, 1});
+    command("&Lock");
+    EXPECT_EQ(lockedRecordKeys(databaseFile()), (std::set<std::string>{older, newer}));
+    command("&Unlock");
+    EXPECT_TRUE(lockedRecordKeys(databaseFile()).empty());
+    EXPECT_EQ(icon(1), plain);
+
+    // A database that refuses the lock: a message, and nothing shows locked.
+    sqlite(
+        "CREATE TRIGGER Refuse BEFORE INSERT ON AmbrinRecordLock BEGIN "
+        "SELECT RAISE(ABORT, 'refused'); END");
+    page->selectRows({0});
+    command("&Lock");
+    ASSERT_FALSE(questions.empty());
+    EXPECT_EQ(questions.back(), loadString(str::kRecordLockFailed));
+    EXPECT_EQ(icon(0), plain);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMimeDatabase>
+#include <QPainter>
+#include <QPainterPath>
 #include <QStyle>
 
 #include "records/RecordDisplay.h"
@@ -23,11 +25,46 @@ QIcon fileIcon(const QString& sampleName) {
     return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
 }
 
+// `base` with a padlock over its lower right part, at the sizes the list draws.
+QIcon withLock(const QIcon& base) {
+    QIcon locked;
+    for (const int size : {16, 24, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        base.paint(&painter, 0, 0, size, size);
+        const double unit = size / 16.0;
+        const QRectF body(7.5 * unit, 9.0 * unit, 8.0 * unit, 6.5 * unit);
+        QPainterPath shackle;
+        shackle.moveTo(body.left() + 1.8 * unit, body.top());
+        shackle.lineTo(body.left() + 1.8 * unit, body.top() - 1.8 * unit);
+        shackle.arcTo(
+            QRectF(body.left() + 1.8 * unit, body.top() - 4.0 * unit, 4.4 * unit, 4.4 * unit), 180,
+            -180);
+        shackle.lineTo(body.right() - 1.8 * unit, body.top());
+        painter.setPen(QPen(QColor(60, 60, 60), 1.6 * unit));
+        painter.drawPath(shackle);
+        painter.setPen(QPen(QColor(90, 60, 0), unit));
+        painter.setBrush(QColor(230, 170, 20));
+        painter.drawRoundedRect(body, unit, unit);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(90, 60, 0));
+        painter.drawEllipse(body.center(), 0.9 * unit, 0.9 * unit);
+        painter.end();
+        locked.addPixmap(pixmap);
+    }
+    return locked;
+}
+
 }  // namespace
 
 RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {
     m_icons = {fileIcon(QStringLiteral("call.ogg")), fileIcon(QStringLiteral("call.mp3")),
                fileIcon(QStringLiteral("call.wav"))};
+    for (std::size_t i = 0; i < m_icons.size(); ++i) {
+        m_lockedIcons[i] = withLock(m_icons[i]);
+    }
 }
 
 void RecordListModel::setRows(std::vector<RecordRow> rows) {
@@ -39,6 +76,21 @@ void RecordListModel::setRows(std::vector<RecordRow> rows) {
 void RecordListModel::setDisplayNames(const DisplayNames& names) {
     m_names = names;
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, kFieldCount - 1);
+}
+
+void RecordListModel::setLockedKeys(std::set<std::string> keys) {
+    if (keys == m_locked) {
+        return;
+    }
+    m_locked = std::move(keys);
+    if (!m_rows.empty()) {
+        Q_EMIT dataChanged(index(0, kFieldDate), index(rowCount() - 1, kFieldDate),
+                           {Qt::DecorationRole, Qt::ToolTipRole});
+    }
+}
+
+bool RecordListModel::isLocked(int row) const {
+    return m_locked.count(m_rows[static_cast<size_t>(row)].key) > 0;
 }
 
 void RecordListModel::removeRecordRow(int row) {
@@ -85,10 +137,14 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
             return cellText(row, index.column());
         case Qt::DecorationRole:
             if (index.column() == kFieldDate) {
-                return m_icons[static_cast<size_t>(recordingKindOf(row.record.fileName))];
+                const auto kind = static_cast<size_t>(recordingKindOf(row.record.fileName));
+                return isLocked(index.row()) ? m_lockedIcons[kind] : m_icons[kind];
             }
             return {};
         case Qt::ToolTipRole:
+            if (index.column() == kFieldDate && isLocked(index.row())) {
+                return tr("Locked: the retention rules never delete this call.");
+            }
             if (index.column() == kFieldContents || index.column() == kFieldPath) {
                 return fromUtf8(index.column() == kFieldContents ? row.record.contents
                                                                  : row.record.fileName);

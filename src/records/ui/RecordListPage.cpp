@@ -21,6 +21,7 @@
 #include "records/RecordDisplay.h"
 #include "records/RecordExport.h"
 #include "records/RecordFiles.h"
+#include "records/RecordRetention.h"
 #include "records/ui/EditRecordDialog.h"
 #include "records/ui/FieldText.h"
 #include "records/ui/RecordListModel.h"
@@ -121,6 +122,7 @@ void RecordListPage::search() {
     std::vector<RecordRow> rows;
     searchRecords(RecordDatabase(m_context), currentQuery(), rows);  // unreadable: no rows
     m_model->setRows(std::move(rows));
+    m_model->setLockedKeys(lockedRecordKeys(RecordDatabase::databasePath(m_context)));
     selectRow(0);
 }
 
@@ -218,6 +220,8 @@ QMenu* RecordListPage::createContextMenu() {
     add(kCommandEdit, tr("&Edit Recording Information"), &RecordListPage::editSelected);
     add(kCommandDelete, tr("&Delete Recording Information"), &RecordListPage::deleteSelected)
         ->setEnabled(engineState() != EngineState::Playing);
+    add(kCommandLock, allSelectedLocked() ? tr("&Unlock") : tr("&Lock"),
+        &RecordListPage::lockSelected);
     menu->addSeparator();
     add(kCommandCopy, tr("File &Copy"), &RecordListPage::copySelected);
     add(kCommandExcel, tr("Save as Excel"), &RecordListPage::saveAsExcel);
@@ -300,6 +304,29 @@ void RecordListPage::deleteSelected() {
     }
     if (lastRemoved >= 0) {
         selectRow(std::max(lastRemoved - 1, 0));
+    }
+}
+
+bool RecordListPage::allSelectedLocked() const {
+    const std::vector<int> rows = selectedRows();
+    return !rows.empty() && std::all_of(rows.begin(), rows.end(),
+                                        [this](int row) { return m_model->isLocked(row); });
+}
+
+void RecordListPage::lockSelected() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    const bool lock = !allSelectedLocked();
+    const std::string file = RecordDatabase::databasePath(m_context);
+    bool stored = true;
+    for (const int row : rows) {
+        stored = setRecordLocked(file, m_model->recordRow(row).key, lock) && stored;
+    }
+    m_model->setLockedKeys(lockedRecordKeys(file));
+    if (!stored) {
+        showStringMessage(str::kRecordLockFailed, kMbOk | kMbIconWarning, true);
     }
 }
 

@@ -36,6 +36,7 @@ class RecordListPage : public OptionsPage {
     static constexpr int kCommandPlay = 40022;
     static constexpr int kCommandCopy = 40023;
     static constexpr int kCommandExcel = 1006;
+    static constexpr int kCommandLock = 40024;
 
     RecordListPage(OptionsPageHost& host, QWidget* parent);
     ~RecordListPage() override;
@@ -60,6 +61,9 @@ class RecordListPage : public OptionsPage {
     void deleteSelected();
     void copySelected();
     void copySelectedTo(const std::string& folder);
+    // Locks the selected calls against the retention rules, or unlocks them when every one
+    // is locked already.
+    void lockSelected();
     void saveAsExcel();
 
     // The context menu as it would show now (tests, pictures); the caller owns it.
@@ -81,6 +85,7 @@ class RecordListPage : public OptionsPage {
     RecordQuery currentQuery() const;
     EngineState engineState() const;
     int chosenRow() const;
+    bool allSelectedLocked() const;
     void publishSelection();
 
     AppContext& m_context;
