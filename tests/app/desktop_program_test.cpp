@@ -307,7 +307,8 @@ TEST_F(DesktopProgramTest, FirstStartCallWithCustomerPlaybackSeekMenusAndExit) {
     struct Joiner {
         std::thread& thread;
         ~Joiner() {
-            if (thread.joinable()) thread.join();
+            if (thread.joinable())
+                thread.join();
         }
     } joiner{caller};
     ASSERT_TRUE(program.waitForOutput("event 27 recording", 10s)) << program.output();
