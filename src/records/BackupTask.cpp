@@ -42,6 +42,9 @@ bool BackupTask::start(BackupPlaces places, std::string dateName, bool restore) 
                 }
                 result = worker.run();
             }
+            if (m_whenEnded) {
+                m_whenEnded(result);
+            }
             m_result.store(result, std::memory_order_release);
         });
     if (!started) {

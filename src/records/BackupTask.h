@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,11 @@ class BackupTask {
     // For a backup; defaults: today's UTC date, 1 GiB parts.
     void setDate(const BackupDate& date) { m_date = date; }
     void setPartSize(std::uint64_t bytes) { m_partSize = bytes; }
+    // Called on the worker thread with the result once the work has ended, before ended()
+    // turns true. Set before starting.
+    void setWhenEnded(std::function<void(BackupResult)> whenEnded) {
+        m_whenEnded = std::move(whenEnded);
+    }
 
     // Set the busy flag, clear the stop flag and start the worker. False when one runs already.
     bool startBackup(BackupPlaces places);
@@ -42,6 +48,7 @@ class BackupTask {
     BackupFlags m_flags;
     BackupDate m_date;
     std::uint64_t m_partSize = 0;
+    std::function<void(BackupResult)> m_whenEnded;
     std::atomic<BackupResult> m_result{BackupResult::Running};
     WorkerThread m_thread;  // last: destroyed (and waited for) first
 };

@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "core/AppContext.h"
+#include "core/EngineEvent.h"
 #include "records/AutoBackupCheck.h"
 #include "records/ui/ProgressDialog.h"
 
@@ -18,6 +20,13 @@ std::unique_ptr<BackupTask> start(const AppContext& context, const std::string& 
     BackupPlaces places = backupPlaces(context);
     if (restore) {
         places.backupFolder = withSlash(backupFolder);
+        // The records are the backup's now: an open record list reads them again (event 33),
+        // also when the progress dialog was closed before the work ended.
+        task->setWhenEnded([events = context.events](BackupResult result) {
+            if (result == BackupResult::Done && events != nullptr) {
+                events->postEvent(std::make_unique<EngineEvent>(EventCode::RecordingSaved));
+            }
+        });
     }
     const bool started = restore ? task->startRestore(places, dateName) : task->startBackup(places);
     if (started) {
