@@ -19,6 +19,7 @@
 #include "core/SettingsStore.h"
 #include "recorder/Recorder.h"
 #include "support/AudioLine.h"
+#include "support/DesktopProgram.h"
 #include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
 
@@ -28,123 +29,17 @@ namespace {
 using namespace std::chrono_literals;
 using test::ChildProcess;
 
-// The display xvfb-run gives the test program; each test's private environment clears it.
-const std::string g_display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+using Place = test::WindowPlace;
+using test::hasWindow;
+using test::placeOf;
+using test::printedAfter;
+using test::visibleWindows;
+using test::waitFor;
+using test::windowsOf;
 
-class DesktopProgramTest : public test::EnvironmentTest {
+class DesktopProgramTest : public test::DesktopProgramFixture {
   protected:
-    void SetUp() override {
-        if (g_display.empty()) {
-            GTEST_SKIP() << "needs an X display (ctest runs this under xvfb-run)";
-        }
-        env.setVariable("DISPLAY", g_display);
-        env.setVariable("QT_QPA_PLATFORM", std::nullopt);
-        const char* language = std::getenv("AMBRIN_TEST_UI_LANG");
-        korean = language != nullptr && std::string(language) == "1042";
-        env.setVariable("AMBRIN_UI_LANG", korean ? "1042" : "1033");
-        // In the sanitizer build the program's toolkit caches (fontconfig) are not leaks.
-        env.setVariable("LSAN_OPTIONS", "suppressions=" + std::string(AMBRIN_LSAN_SUPPRESSIONS));
-        folder = env.path("opt") + "/";
-        ::mkdir(folder.c_str(), 0755);
-        ASSERT_TRUE(test::copyFile(AMBRIN_BIN, folder + "ambrin"));
-        const std::string built = AMBRIN_BIN;
-        const std::string skin = "Ambrin_Large.VSK";
-        ASSERT_TRUE(test::copyFile(built.substr(0, built.rfind('/') + 1) + skin, folder + skin));
-        shots = std::getenv("AMBRIN_SHOT_DIR") != nullptr ? std::getenv("AMBRIN_SHOT_DIR") : "";
-    }
-
-    // Windows of a process: "id<TAB>name<TAB>x<TAB>y<TAB>w<TAB>h" a line.
-    static std::string windowsOf(pid_t pid) {
-        return test::runCommand("for w in $(xdotool search --onlyvisible --pid " +
-                                std::to_string(pid) +
-                                " 2>/dev/null); do eval $(xdotool getwindowgeometry --shell $w); "
-                                "printf '%s\\t%s\\t%s\\t%s\\t%s\\t%s\\n' $w \"$(xdotool "
-                                "getwindowname $w)\" $X $Y $WIDTH $HEIGHT; done");
-    }
-
-    static bool waitFor(const std::function<bool()>& done,
-                        std::chrono::milliseconds timeout = 10s) {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return true;
-    }
-
-    static bool hasWindow(pid_t pid, const std::string& title) {
-        return windowsOf(pid).find("\t" + title + "\t") != std::string::npos;
-    }
-
-    struct Place {
-        int x = -1;
-        int y = -1;
-        int width = 0;
-        int height = 0;
-        std::string at(int dx, int dy) const {
-            return std::to_string(x + dx) + " " + std::to_string(y + dy);
-        }
-        std::string centre() const { return at(width / 2, height / 2); }
-    };
-
-    // The first visible window of `pid` titled `title` that is `minWidth` to `maxWidth` wide.
-    static Place placeOf(pid_t pid, const std::string& title, int minWidth = 0,
-                         int maxWidth = 100000) {
-        std::istringstream lines(windowsOf(pid));
-        for (std::string line; std::getline(lines, line);) {
-            const std::size_t name = line.find('\t');
-            const std::size_t end = line.find('\t', name + 1);
-            if (name == std::string::npos || end == std::string::npos ||
-                line.substr(name + 1, end - name - 1) != title) {
-                continue;
-            }
-            Place place;
-            if (std::sscanf(line.c_str() + end + 1, "%d\t%d\t%d\t%d", &place.x, &place.y,
-                            &place.width, &place.height) == 4 &&
-                place.width >= minWidth && place.width <= maxWidth) {
-                return place;
-            }
-        }
-        return {};
-    }
-
-    // Waits for `text` in what the program printed after the first `mark` characters.
-    static bool printedAfter(ChildProcess& program, std::size_t mark, const std::string& text,
-                             std::chrono::milliseconds timeout = 10s) {
-        return waitFor([&] { return program.output().find(text, mark) != std::string::npos; },
-                       timeout);
-    }
-
-    static std::size_t visibleWindows(pid_t pid) { return test::occurrences(windowsOf(pid), "\n"); }
-
-    // trayer, the notification area, along the top right edge.
-    std::unique_ptr<ChildProcess> startTrayer() {
-        auto trayer = std::make_unique<ChildProcess>(
-            "/usr/bin/trayer",
-            std::vector<std::string>{"--edge", "top", "--align", "right", "--widthtype", "pixel",
-                                     "--width", "120", "--heighttype", "pixel", "--height", "28"},
-            env.path(""));
-        EXPECT_TRUE(waitFor(
-            [] { return !test::runCommand("xdotool search --class trayer").empty(); }, 20s));
-        return trayer;
-    }
-
-    const std::string& title(const std::string& english, const std::string& inKorean) const {
-        return korean ? inKorean : english;
-    }
-
-    void shoot(const std::string& name) {
-        if (!shots.empty()) {
-            test::runCommand("import -window root '" + shots + "/" + name + ".png'");
-        }
-    }
-
-    bool korean = false;
-    std::string folder;
-    std::string shots;
-    test::AudioLine line{env};
+    void SetUp() override { setUpProgram(AMBRIN_BIN, {"Ambrin_Large.VSK"}); }
 };
 
 TEST_F(DesktopProgramTest, PasswordSecondStartInformationWindowAndExitFromTheTray) {
