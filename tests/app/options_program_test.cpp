@@ -324,7 +324,11 @@ TEST_F(OptionsProgramTest, RecordListPlaysAndDeletesACallThatTheRestoreBringsBac
     mark = program->output().size();
     doubleClick(options, 300, 71);
     ASSERT_TRUE(printedAfter(*program, mark, "event 26 playing")) << program->output();
-    key(main, "s");
+
+    // Exit with the options window open: the program ends normally.
+    answerYes(
+        pid, [&] { ASSERT_TRUE(closeLikeWindowManager(main.id)); }, "22-exit-question");
+    EXPECT_EQ(program->wait(15s), 0) << program->output() << program->errors();
 }
 
 }  // namespace
