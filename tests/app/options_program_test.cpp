@@ -172,8 +172,10 @@ TEST_F(OptionsProgramTest, FormatAppliedSkinChangedInPlaceAndTheCloseBoxKeepsNot
     click(options, 350, 50);  // WAVE
     std::this_thread::sleep_for(200ms);
     shoot("03-record-wave");
+    std::size_t mark = program->output().size();
     pressApply();
     ASSERT_TRUE(waitFor([&] { return storedInt(setting::kRecordFormat) == kFormatWave; }));
+    EXPECT_TRUE(printedAfter(*program, mark, "event 32")) << program->output();
 
     const std::string row = call(*program);
     const std::string file = row.substr(row.find('|') + 1);
@@ -212,8 +214,10 @@ TEST_F(OptionsProgramTest, FormatAppliedSkinChangedInPlaceAndTheCloseBoxKeepsNot
     click(options, 233, 365);
     std::this_thread::sleep_for(200ms);
     shoot("06-show-always-above-ticked");
+    mark = program->output().size();
     ASSERT_TRUE(closeLikeWindowManager(options.id));
     ASSERT_TRUE(waitFor([&] { return !windowVisible(options.id); })) << windowsOf(pid);
+    EXPECT_EQ(program->output().find("event 32", mark), std::string::npos) << program->output();
     bool keepVisible = true;
     SettingsStore(folder).readBool(setting::kKeepVisible, keepVisible);
     EXPECT_FALSE(keepVisible);
