@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "codec/Mp3Duration.h"
 #include "codec/WavFileWriter.h"
 #include "core/AppContext.h"
 #include "core/EngineEvent.h"
@@ -86,7 +87,12 @@ bool Player::open(const std::string& path) {
     }
     m_graph = std::move(graph);
     m_opened = true;
-    const double duration = m_graph->duration();
+    double duration = m_graph->duration();
+    // Bare MPEG frames without an information header (our own recordings) leave the graph
+    // without a length until it has read the whole file; the frames themselves tell it.
+    if (duration <= 0 && playable == path && extensionClassOf(path) == ExtensionClass::Mpeg) {
+        duration = mp3DurationSeconds(path);
+    }
     m_length = duration > 0 ? std::trunc(duration) : 0;
     post(std::make_unique<FileOpenedEvent>(m_length, cutToBytes(path, kTextCapacity - 1)));
     return true;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/EngineController.h"
+#include "codec/Mp3Sink.h"
 #include "codec/WavSink.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
@@ -220,6 +221,30 @@ TEST_F(PlayerTest, AnMp3RecordingPlays) {
     play(mp3);
     ASSERT_TRUE(window->waitFor("26 playing", 5s));
     ASSERT_TRUE(window->waitFor("21 end-of-playback", 10s));
+}
+
+// A recording as the program writes it: bare constant-rate frames without an information
+// header. Its length must be known when it opens, or the window's "Seek" cannot move it.
+TEST_F(PlayerTest, AnMp3RecordedByTheProgramHasItsLengthAndSeeks) {
+    const std::string mp3 = env.path("call.mp3");
+    {
+        Mp3Sink sink(Mp3Library::load(env.path("opt")), 16, 8000);
+        ASSERT_TRUE(sink.open(mp3)) << "libmp3lame.so.0 is not installed";
+        const auto bytes = signals::toBytes(signals::tone(440, 12.0, 8000));
+        ASSERT_TRUE(sink.write(reinterpret_cast<const std::int16_t*>(bytes.data()), bytes.size()));
+        sink.close();
+    }
+    play(mp3);
+    ASSERT_TRUE(window->waitFor("22 file-opened", 5s));
+    ASSERT_TRUE(window->waitFor("26 playing", 5s));
+    const auto lines = window->lines();
+    const long opened = window->indexOf("22 file-opened");
+    EXPECT_NE(lines[opened].find("(12.0 s)"), std::string::npos) << lines[opened];
+    post(EventCode::Seek, 8);
+    ASSERT_TRUE(window->waitFor("23 time 0:0:9", 5s));  // long before 9 s of playing
+    EXPECT_LT(window->indexOf("23 time 0:0:3"), 0);
+    post(EventCode::Stop);
+    ASSERT_TRUE(window->waitFor("24 idle"));
 }
 
 }  // namespace
