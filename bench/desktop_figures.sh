@@ -16,8 +16,10 @@ idle=${3:-60}
 work=$(mktemp -d /tmp/ambdesk.XXXXXX)
 line=$work/line
 generator=
+keeper=
 cleanup() {
   [ -n "$generator" ] && kill "$generator" 2>/dev/null
+  [ -n "$keeper" ] && kill "$keeper" 2>/dev/null
   "$top/tests/support/audio_server.sh" stop "$line"
   rm -rf "$work"
 }
@@ -30,6 +32,11 @@ install -m 755 "$build/src/app/ambrin" "$work/opt/ambrin"
 cp "$build/src/app/Ambrin_Large.VSK" "$work/opt/"
 "$top/tests/support/audio_server.sh" start "$line" >/dev/null
 export PULSE_SERVER=unix:$line/native
+# An X server resets itself (and compiles its keymap again, some hundred milliseconds) whenever
+# its last client leaves; a desktop always has clients, so one stays connected here too, or
+# every start would wait for the reset left by the one before.
+xprop -root -spy >/dev/null 2>&1 &
+keeper=$!
 "$build/tests/ambrin_linegen" "$line/fifo" 0 >/dev/null &
 generator=$!
 
