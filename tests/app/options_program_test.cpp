@@ -39,6 +39,9 @@ constexpr int kLargeOptionsY = 20;
 constexpr int kCompactOptionsX = 228;
 constexpr int kCompactOptionsY = 16;
 
+// The title of every window of the program but its menus and tool tips.
+const std::string kTitle = "Ambrin+";
+
 bool fileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
@@ -72,9 +75,9 @@ class OptionsProgramTest : public DesktopProgramFixture {
         auto program = std::make_unique<ChildProcess>(
             folder + "ambrin", std::vector<std::string>{"--verbose"}, env.path(""));
         EXPECT_TRUE(program->waitForOutput("event 31", 20s)) << program->errors();
-        EXPECT_TRUE(waitFor([&] { return placeOf(program->pid(), "Ambrin+", 300).found(); }, 20s))
+        EXPECT_TRUE(waitFor([&] { return placeOf(program->pid(), kTitle, 300).found(); }, 20s))
             << windowsOf(program->pid());
-        main = placeOf(program->pid(), "Ambrin+", 300);
+        main = placeOf(program->pid(), kTitle, 300);
         return program;
     }
 
@@ -113,7 +116,7 @@ class OptionsProgramTest : public DesktopProgramFixture {
     WindowPlace optionsWindow(pid_t pid, const std::function<void()>& opener) {
         const std::vector<WindowPlace> before = windowPlaces(pid);
         opener();
-        options = newWindow(pid, before);
+        options = newWindow(pid, before, kTitle);
         return options;
     }
     void choosePage(int item) const { click(options, 100, kTreeFirstRowY + item * kTreeRowHeight); }
@@ -132,7 +135,7 @@ class OptionsProgramTest : public DesktopProgramFixture {
     void answerYes(pid_t pid, const std::function<void()>& asking, const std::string& shot) {
         const std::vector<WindowPlace> before = windowPlaces(pid);
         asking();
-        const WindowPlace box = newWindow(pid, before);
+        const WindowPlace box = newWindow(pid, before, kTitle);
         ASSERT_TRUE(box.found()) << windowsOf(pid);
         shoot(shot);
         key(box, "Return");
@@ -192,9 +195,9 @@ TEST_F(OptionsProgramTest, FormatAppliedSkinChangedInPlaceAndTheCloseBoxKeepsNot
     shoot("04-general-other-skin");
     pressOk();
     ASSERT_TRUE(waitFor([&] { return !windowVisible(options.id); })) << windowsOf(pid);
-    ASSERT_TRUE(waitFor([&] { return placeOf(pid, "Ambrin+", 300).width == kCompactWidth; }))
+    ASSERT_TRUE(waitFor([&] { return placeOf(pid, kTitle, 300).width == kCompactWidth; }))
         << windowsOf(pid);
-    const WindowPlace compact = placeOf(pid, "Ambrin+", 300);
+    const WindowPlace compact = placeOf(pid, kTitle, 300);
     EXPECT_EQ(compact.id, main.id);
     EXPECT_EQ(compact.x, main.x);
     EXPECT_EQ(compact.y, main.y);
@@ -276,7 +279,7 @@ TEST_F(OptionsProgramTest, RecordListPlaysAndDeletesACallThatTheRestoreBringsBac
     const std::string part = backups() + "/" + today + ".odk";
     ASSERT_TRUE(waitFor([&] { return fileExists(part); }, 20s)) << windowsOf(pid);
     shoot("15-backup-done");
-    const WindowPlace progress = newWindow(pid, {main, options});
+    const WindowPlace progress = newWindow(pid, {main, options}, kTitle);
     ASSERT_TRUE(progress.found()) << windowsOf(pid);
     key(progress, "Return");
     ASSERT_TRUE(waitFor([&] { return !windowVisible(progress.id); })) << windowsOf(pid);
@@ -317,7 +320,7 @@ TEST_F(OptionsProgramTest, RecordListPlaysAndDeletesACallThatTheRestoreBringsBac
     // An open record list is told to read the records again.
     EXPECT_TRUE(printedAfter(*program, mark, "event 33 recording-saved")) << program->output();
     shoot("20-restored");
-    const WindowPlace restoreProgress = newWindow(pid, {main, options});
+    const WindowPlace restoreProgress = newWindow(pid, {main, options}, kTitle);
     ASSERT_TRUE(restoreProgress.found()) << windowsOf(pid);
     key(restoreProgress, "Return");
     ASSERT_TRUE(waitFor([&] { return !windowVisible(restoreProgress.id); })) << windowsOf(pid);

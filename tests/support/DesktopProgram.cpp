@@ -56,12 +56,12 @@ WindowPlace placeOf(pid_t pid, const std::string& title, int minWidth, int maxWi
     return {};
 }
 
-WindowPlace newWindow(pid_t pid, const std::vector<WindowPlace>& known,
+WindowPlace newWindow(pid_t pid, const std::vector<WindowPlace>& known, const std::string& title,
                       std::chrono::milliseconds timeout) {
     WindowPlace found;
     waitFor(
         [&] {
-            for (const WindowPlace& place : windowPlaces(pid)) {
+            for (const WindowPlace& place : windowPlaces(pid, title)) {
                 if (std::none_of(known.begin(), known.end(),
                                  [&](const WindowPlace& old) { return old.id == place.id; })) {
                     found = place;

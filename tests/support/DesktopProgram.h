@@ -37,8 +37,10 @@ std::string windowsOf(pid_t pid);
 std::vector<WindowPlace> windowPlaces(pid_t pid, const std::string& title = {});
 // The first visible window of `pid` titled `title` that is `minWidth` to `maxWidth` wide.
 WindowPlace placeOf(pid_t pid, const std::string& title, int minWidth = 0, int maxWidth = 100000);
-// A visible window of `pid` whose id is none of `known`'s, once there is one.
+// A visible window of `pid` whose id is none of `known`'s, once there is one; titled `title`
+// when that is not empty (a tool tip or a menu has no title).
 WindowPlace newWindow(pid_t pid, const std::vector<WindowPlace>& known,
+                      const std::string& title = {},
                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
 bool hasWindow(pid_t pid, const std::string& title);
 std::size_t visibleWindows(pid_t pid);
