@@ -28,6 +28,7 @@ constexpr int kRecordListItem = 0;
 constexpr int kGeneralItem = 2;
 constexpr int kRecordItem = 3;
 constexpr int kAutoBackupItem = 4;
+constexpr int kLastItem = 10;  // "Copyright Information"
 constexpr int kTreeRowHeight = 20;
 constexpr int kTreeFirstRowY = 22;
 
@@ -122,8 +123,11 @@ class OptionsProgramTest : public DesktopProgramFixture {
     void choosePage(int item) const { click(options, 100, kTreeFirstRowY + item * kTreeRowHeight); }
     // The tree's highlighted row is the item's (and not its neighbours').
     bool pageChosen(int item) const {
+        const std::vector<std::string> column =
+            screenColumn(options.x + 30, options.y + kTreeFirstRowY, (item + 2) * kTreeRowHeight);
         const auto shade = [&](int row) {
-            return screenPixel(options.x + 30, options.y + kTreeFirstRowY + row * kTreeRowHeight);
+            const auto at = static_cast<std::size_t>(row * kTreeRowHeight);
+            return at < column.size() ? column[at] : std::string();
         };
         return shade(item) != "#FFFFFF" && shade(item + 1) == "#FFFFFF" &&
                (item == 0 || shade(item - 1) == "#FFFFFF");
@@ -213,6 +217,14 @@ TEST_F(OptionsProgramTest, FormatAppliedSkinChangedInPlaceAndTheCloseBoxKeepsNot
     ASSERT_TRUE(
         optionsWindow(pid, [&] { click(main, kCompactOptionsX, kCompactOptionsY); }).found())
         << windowsOf(pid);
+    ASSERT_TRUE(waitFor([&] { return pageChosen(kGeneralItem); }));
+    // Every page opens in the running program.
+    for (int item = kRecordListItem; item <= kLastItem; ++item) {
+        choosePage(item);
+        ASSERT_TRUE(waitFor([&] { return pageChosen(item); })) << "item " << item;
+        shoot("page-" + std::to_string(item));
+    }
+    choosePage(kGeneralItem);
     ASSERT_TRUE(waitFor([&] { return pageChosen(kGeneralItem); }));
     click(options, 233, 365);
     std::this_thread::sleep_for(200ms);

@@ -103,11 +103,19 @@ bool printedAfter(ChildProcess& program, std::size_t mark, const std::string& te
     return waitFor([&] { return program.output().find(text, mark) != std::string::npos; }, timeout);
 }
 
-std::string screenPixel(int x, int y) {
-    const std::string text = runCommand("import -window root -crop 1x1+" + std::to_string(x) + "+" +
-                                        std::to_string(y) + " -depth 8 txt:-");
-    const std::size_t hash = text.find('#', text.find("0,0:"));
-    return hash == std::string::npos ? text : text.substr(hash, 7);
+std::vector<std::string> screenColumn(int x, int y, int height) {
+    // One line a pixel: "0,<row>: (r,g,b)  #RRGGBB  name".
+    std::istringstream lines(runCommand("import -window root -crop 1x" + std::to_string(height) +
+                                        "+" + std::to_string(x) + "+" + std::to_string(y) +
+                                        " -depth 8 txt:-"));
+    std::vector<std::string> colours;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t hash = line.find("  #");
+        if (line.rfind("0,", 0) == 0 && hash != std::string::npos) {
+            colours.push_back(line.substr(hash + 2, 7));
+        }
+    }
+    return colours;
 }
 
 std::string screenDigest(const WindowPlace& area) {

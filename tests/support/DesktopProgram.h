@@ -54,8 +54,8 @@ bool waitFor(const std::function<bool()>& done,
 bool printedAfter(ChildProcess& program, std::size_t mark, const std::string& text,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// The colour of a screen pixel as "#RRGGBB".
-std::string screenPixel(int x, int y);
+// The colours of `height` screen pixels from (x, y) down, as "#RRGGBB" each.
+std::vector<std::string> screenColumn(int x, int y, int height);
 // A digest of a screen rectangle's pixels: equal digests, equal pictures.
 std::string screenDigest(const WindowPlace& area);
 // What a window manager's close box does: WM_DELETE_WINDOW sent to the window.
