@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
     bool folderChosen = options.folder.empty();
     int boxes = 0;
     int installs = 0;
+    constexpr int kInstallTries = 15;
+    QElapsedTimer sinceInstall;
     int folderWaits = 0;  // Install is pressed again after a refusal, once
     QTimer user;
     user.setInterval(30);
@@ -162,10 +165,13 @@ int main(int argc, char** argv) {
             if (finish->isEnabled()) {
                 picture(window, "progress-done");
                 clickLater(finish);
-            } else if (install->isEnabled() && installs == 2) {
+            } else if (install->isEnabled() && installs == kInstallTries) {
                 clickLater(child<QPushButton>(window, "cancelButton"));
-            } else if (install->isEnabled()) {
+            } else if (install->isEnabled() && (installs == 0 || sinceInstall.hasExpired(1000))) {
+                // Told the program is running, the user tries again a second later, as long
+                // as a loaded machine takes to end it.
                 ++installs;
+                sinceInstall.start();
                 picture(window, "progress");
                 child<QCheckBox>(window, "startChoice")->setChecked(options.start);
                 child<QCheckBox>(window, "desktopChoice")->setChecked(options.desktop);
