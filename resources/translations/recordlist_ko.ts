@@ -14,6 +14,12 @@
     <message><source>&amp;Unlock</source><translation>잠금 해제(&amp;U)</translation></message>
 </context>
 <context>
+    <name>IndexProgressWindow</name>
+    <message><source>Preparing the search of the call records: %1 of %2 calls indexed.
+Calls are recorded as usual meanwhile.</source><translation>녹음 검색을 준비하고 있습니다: 통화 %2건 중 %1건 색인됨.
+그동안에도 통화는 평소대로 녹음됩니다.</translation></message>
+</context>
+<context>
     <name>RecordListModel</name>
     <message><source>Locked: the retention rules never delete this call.</source><translation>잠김: 보관 규칙이 이 통화를 삭제하지 않습니다.</translation></message>
 </context>

@@ -167,6 +167,13 @@ int Application::run(EngineParts parts, Hooks hooks) {
     auto controller = std::make_unique<EngineController>(*context, std::move(parts));
     controller->setExitSemaphore(exitSemaphore);
     controller->start();
+    std::atomic<bool> stopBackground{false};
+    std::thread background;
+    if (hooks.backgroundWork) {
+        background = std::thread([&hooks, &context, &stopBackground] {
+            hooks.backgroundWork(*context, stopBackground);
+        });
+    }
     // Told once a start: a hand-edited setting outside its range, and what is used instead.
     for (const SettingCorrection& correction : settings->corrections()) {
         controller->broadcast(TextEvent(EventCode::InfoText, correctionText(correction)));
@@ -187,6 +194,10 @@ int Application::run(EngineParts parts, Hooks hooks) {
     // Teardown, in this order: the controller (it waits for its threads), the database,
     // the settings and the context, then the temporary playback file.
     const int exitCode = controller->inputFailed() ? exit_code::kNoAudioInput : exit_code::kOk;
+    stopBackground = true;
+    if (background.joinable()) {
+        background.join();
+    }
     controller.reset();
     trace("shutdown: engine controller freed");
     contents->SaveContents();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -63,6 +64,10 @@ class Application {
         // Opens the call-record database: exit_code::kOk, or the code the program ends with.
         std::function<int(AppContext&)> openDatabase;
         std::function<void()> closeDatabase;
+        // Background work on the records begun while opening the database (the first
+        // indexing for search): runs on a thread of its own while the engine records, and
+        // ends soon after `stop` is set at shutdown.
+        std::function<void(AppContext&, const std::atomic<bool>& stop)> backgroundWork;
         // Replaces the default free-space probe (tests).
         FreeSpaceProbe freeSpace;
         // Waits until the exit semaphore is released; the GUI runs its event loop here.

@@ -64,18 +64,10 @@ Application::Hooks programHooks() {
             std::fprintf(stderr, "ambrin: the call-record database cannot be opened or created\n");
             return exit_code::kDatabaseUnavailable;
         }
-        // The search index: built once for an existing database, and again whenever it is
-        // found missing or damaged; searches read every record until it is there.
-        int told = -1;
-        RecordSearchIndex(RecordDatabase::databasePath(context))
-            .prepare([&told](std::int64_t done, std::int64_t total) {
-                const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
-                if (percent / 10 != told / 10) {
-                    told = percent;
-                    consoleLine("ambrin: indexing the call records for search: " +
-                                std::to_string(percent) + "%");
-                }
-            });
+        // The search index: checked, and set up empty when it is missing or damaged (its
+        // filling is the background work, while the engine records); searches read every
+        // record until it is whole.
+        RecordSearchIndex(RecordDatabase::databasePath(context)).begin();
         // A call the program was recording when it ended: repaired and stored, announced only.
         const std::string repaired = recoverInterruptedRecording(context);
         if (!repaired.empty()) {
@@ -91,6 +83,20 @@ Application::Hooks programHooks() {
                         " call(s) from an earlier run stored");
         }
         return exit_code::kOk;
+    };
+    hooks.backgroundWork = [](AppContext& context, const std::atomic<bool>& stop) {
+        int told = -1;
+        RecordSearchIndex(RecordDatabase::databasePath(context))
+            .fill(
+                [&told](std::int64_t done, std::int64_t total) {
+                    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+                    if (percent / 10 != told / 10) {
+                        told = percent;
+                        consoleLine("ambrin: indexing the call records for search: " +
+                                    std::to_string(percent) + "%");
+                    }
+                },
+                &stop);
     };
     return hooks;
 }

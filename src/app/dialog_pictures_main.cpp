@@ -47,6 +47,7 @@
 #include "records/RecordKey.h"
 #include "records/RecordRetention.h"
 #include "records/ui/EditRecordDialog.h"
+#include "records/ui/IndexProgressWindow.h"
 #include "records/ui/ProgressDialog.h"
 #include "records/ui/RecordInformationDialog.h"
 #include "records/ui/RecordListModel.h"
@@ -243,6 +244,13 @@ bool backupProgress(const QString& folder) {
     return save(dialog, folder, "backup-progress");
 }
 
+// The first indexing for search of a big database, well under way.
+bool indexProgress(const QString& folder) {
+    IndexProgressWindow window;
+    window.showNow(412000, 1000000);
+    return save(*window.dialog(), folder, "index-progress");
+}
+
 // A day of calls in the record list, the information of one being edited, and the list as
 // an exported spreadsheet (read back by openpyxl and drawn as a table).
 bool recordList(AppContext& context, const QString& folder) {
@@ -395,5 +403,6 @@ int main(int argc, char** argv) {
     ok = optionPages(context, folder) && ok;
     ok = mainWindow(context, folder) && ok;  // with the skins optionPages put in place
     ok = backupProgress(folder) && ok;
+    ok = indexProgress(folder) && ok;
     return ok ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include "platform/SignalWatcher.h"
 #include "platform/ui/Translations.h"
 #include "records/ui/BackupStarter.h"
+#include "records/ui/IndexProgressWindow.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<QApplication> gui;
+    std::unique_ptr<ambrin::IndexProgressWindow> indexProgress;
     ambrin::Application::Hooks hooks = ambrin::programHooks();
     if (!options.headless) {
         ambrin::chooseWindowPlatform();
@@ -80,6 +82,11 @@ int main(int argc, char** argv) {
         ambrin::installGuiMessagePresenter();
         hooks.waitForExit = ambrin::runGuiUntilReleased;
         hooks.startupBackup = ambrin::StartupBackupWithWindows;
+        indexProgress = std::make_unique<ambrin::IndexProgressWindow>();
+        hooks.backgroundWork = [window = indexProgress.get()](ambrin::AppContext& context,
+                                                              const std::atomic<bool>& stop) {
+            window->indexRecords(context, stop);
+        };
     }
 
     ambrin::EngineParts parts = ambrin::programParts();

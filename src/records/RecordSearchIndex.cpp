@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace ambrin {
@@ -19,7 +20,9 @@ using Statement = std::unique_ptr<sqlite3_stmt, Closer>;
 constexpr const char* kColumns[] = {"Name",     "CID",  "Organize", "Address",
                                     "Contents", "ETC1", "ETC2"};
 constexpr int kFirstField = 3;
-constexpr std::int64_t kBatchRows = 20000;
+// Records indexed in one transaction: short enough that a call stored meanwhile waits a
+// fraction of a second at most.
+constexpr std::int64_t kBatchRows = 4000;
 
 // The index reads its texts from RecordInfo (external content), so it holds no second copy.
 constexpr const char* kCreate =
@@ -46,7 +49,41 @@ constexpr const char* kTriggers =
 // refuse DROP TABLE; its shadow tables then go one by one.
 constexpr const char* kDropTriggers =
     "DROP TRIGGER IF EXISTS RecordSearchInsert; DROP TRIGGER IF EXISTS RecordSearchDelete; "
-    "DROP TRIGGER IF EXISTS RecordSearchUpdate;";
+    "DROP TRIGGER IF EXISTS RecordSearchUpdate; DROP TRIGGER IF EXISTS RecordSearchBuildInsert; "
+    "DROP TRIGGER IF EXISTS RecordSearchBuildDelete; DROP TRIGGER IF EXISTS "
+    "RecordSearchBuildUpdate; DROP TABLE IF EXISTS AmbrinSearchBuild;";
+// While the records there before are indexed, batch by batch in row-id order, the records
+// written meanwhile are kept in step by triggers of their own: a row the filling has passed
+// (row id up to `filled`) or will never reach (past `last`) is the triggers'; any other is
+// indexed by the filling as it is when reached. Until the filling ends and puts the lasting
+// triggers in their place, the index is not complete and searches read every record.
+constexpr const char* kBuildTable =
+    "CREATE TABLE AmbrinSearchBuild (filled INTEGER, last INTEGER); "
+    "INSERT INTO AmbrinSearchBuild SELECT ifnull(min(rowid), 1) - 1, ifnull(max(rowid), 0) "
+    "FROM RecordInfo;";
+constexpr const char* kBuildTriggers =
+    "CREATE TRIGGER RecordSearchBuildInsert AFTER INSERT ON RecordInfo WHEN "
+    "new.rowid <= (SELECT filled FROM AmbrinSearchBuild) OR "
+    "new.rowid > (SELECT last FROM AmbrinSearchBuild) BEGIN "
+    "INSERT INTO RecordSearch(rowid, Name, CID, Organize, Address, Contents, ETC1, ETC2) "
+    "VALUES (new.rowid, new.Name, new.CID, new.Organize, new.Address, new.Contents, new.ETC1, "
+    "new.ETC2); END;"
+    "CREATE TRIGGER RecordSearchBuildDelete AFTER DELETE ON RecordInfo WHEN "
+    "old.rowid <= (SELECT filled FROM AmbrinSearchBuild) OR "
+    "old.rowid > (SELECT last FROM AmbrinSearchBuild) BEGIN "
+    "INSERT INTO RecordSearch(RecordSearch, rowid, Name, CID, Organize, Address, Contents, "
+    "ETC1, ETC2) VALUES ('delete', old.rowid, old.Name, old.CID, old.Organize, old.Address, "
+    "old.Contents, old.ETC1, old.ETC2); END;"
+    "CREATE TRIGGER RecordSearchBuildUpdate AFTER UPDATE ON RecordInfo BEGIN "
+    "INSERT INTO RecordSearch(RecordSearch, rowid, Name, CID, Organize, Address, Contents, "
+    "ETC1, ETC2) SELECT 'delete', old.rowid, old.Name, old.CID, old.Organize, old.Address, "
+    "old.Contents, old.ETC1, old.ETC2 WHERE "
+    "old.rowid <= (SELECT filled FROM AmbrinSearchBuild) OR "
+    "old.rowid > (SELECT last FROM AmbrinSearchBuild); "
+    "INSERT INTO RecordSearch(rowid, Name, CID, Organize, Address, Contents, ETC1, ETC2) "
+    "SELECT new.rowid, new.Name, new.CID, new.Organize, new.Address, new.Contents, new.ETC1, "
+    "new.ETC2 WHERE new.rowid <= (SELECT filled FROM AmbrinSearchBuild) OR "
+    "new.rowid > (SELECT last FROM AmbrinSearchBuild); END;";
 constexpr const char* kDropShadows =
     "DROP TABLE IF EXISTS RecordSearch_data; DROP TABLE IF EXISTS RecordSearch_idx; "
     "DROP TABLE IF EXISTS RecordSearch_docsize; DROP TABLE IF EXISTS RecordSearch_config; "
@@ -54,7 +91,8 @@ constexpr const char* kDropShadows =
 constexpr const char* kFill =
     "INSERT INTO RecordSearch(rowid, Name, CID, Organize, Address, Contents, ETC1, ETC2) "
     "SELECT rowid, Name, CID, Organize, Address, Contents, ETC1, ETC2 FROM RecordInfo "
-    "WHERE rowid BETWEEN ?1 AND ?2";
+    "WHERE rowid > ?1 AND rowid <= ?2";
+constexpr const char* kFilled = "UPDATE AmbrinSearchBuild SET filled = ?1";
 // With rank 1 the check also compares the index with RecordInfo's rows.
 constexpr const char* kCheck =
     "INSERT INTO RecordSearch(RecordSearch, rank) VALUES ('integrity-check', 1)";
@@ -98,7 +136,8 @@ bool complete(sqlite3* db) {
                   "'RecordSearchInsert', 'RecordSearchDelete', 'RecordSearchUpdate')") == 4;
 }
 
-bool build(sqlite3* db, const RecordSearchIndex::Progress& progress) {
+// Drops whatever there is of the index, in one transaction.
+bool dropIndex(sqlite3* db) {
     if (!run(db, "BEGIN IMMEDIATE")) {
         return false;
     }
@@ -107,27 +146,10 @@ bool build(sqlite3* db, const RecordSearchIndex::Progress& progress) {
         ok = run(db, kDropShadows);
         if (ok) {
             // The table's own row outlives its shadow tables; it is nothing but a name now.
+            // The connection still knows the table: only a new one sees it gone.
             run(db, "PRAGMA writable_schema = ON");
             ok = run(db, "DELETE FROM sqlite_master WHERE name = 'RecordSearch'");
             run(db, "PRAGMA writable_schema = OFF");
-        }
-    }
-    ok = ok && run(db, kCreate) && run(db, kTriggers);
-    const std::int64_t total = ok ? single(db, "SELECT count(*) FROM RecordInfo") : -1;
-    const std::int64_t first = single(db, "SELECT ifnull(min(rowid), 0) FROM RecordInfo");
-    const std::int64_t last = single(db, "SELECT ifnull(max(rowid), -1) FROM RecordInfo");
-    ok = ok && total >= 0;
-    const Statement fill = ok ? compile(db, kFill) : nullptr;
-    ok = ok && fill != nullptr;
-    std::int64_t done = 0;
-    for (std::int64_t from = first; ok && from <= last; from += kBatchRows) {
-        sqlite3_bind_int64(fill.get(), 1, from);
-        sqlite3_bind_int64(fill.get(), 2, from + kBatchRows - 1);
-        ok = sqlite3_step(fill.get()) == SQLITE_DONE;
-        done += sqlite3_changes(db);
-        sqlite3_reset(fill.get());
-        if (ok && progress) {
-            progress(done, total);
         }
     }
     if (!ok || !run(db, "COMMIT")) {
@@ -135,6 +157,44 @@ bool build(sqlite3* db, const RecordSearchIndex::Progress& progress) {
         return false;
     }
     return true;
+}
+
+// Sets up an empty index with the triggers of its filling, in one transaction.
+bool setUp(sqlite3* db) {
+    if (!run(db, "BEGIN IMMEDIATE")) {
+        return false;
+    }
+    if (!run(db, kCreate) || !run(db, kBuildTable) || !run(db, kBuildTriggers) ||
+        !run(db, "COMMIT")) {
+        run(db, "ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+bool filling(sqlite3* db) {
+    return single(db, "SELECT count(*) FROM sqlite_master WHERE name = 'AmbrinSearchBuild'") == 1;
+}
+
+// One batch in a transaction of its own; the records it indexed, -1 on failure.
+std::int64_t fillBatch(sqlite3* db, sqlite3_stmt* fill, sqlite3_stmt* filled, std::int64_t from,
+                       std::int64_t to) {
+    if (!run(db, "BEGIN IMMEDIATE")) {
+        return -1;
+    }
+    sqlite3_bind_int64(fill, 1, from);
+    sqlite3_bind_int64(fill, 2, to);
+    bool ok = sqlite3_step(fill) == SQLITE_DONE;
+    const std::int64_t indexed = sqlite3_changes(db);
+    sqlite3_reset(fill);
+    sqlite3_bind_int64(filled, 1, to);
+    ok = ok && sqlite3_step(filled) == SQLITE_DONE;
+    sqlite3_reset(filled);
+    if (!ok || !run(db, "COMMIT")) {
+        run(db, "ROLLBACK");
+        return -1;
+    }
+    return indexed;
 }
 
 // An FTS5 string: the text in double quotes, its own quotes doubled.
@@ -301,15 +361,75 @@ std::optional<Rows> narrow(sqlite3* db, const std::string& column,
 RecordSearchIndex::RecordSearchIndex(std::string databasePath) : m_path(std::move(databasePath)) {}
 
 bool RecordSearchIndex::prepare(const Progress& progress) const {
+    return begin() && fill(progress);
+}
+
+bool RecordSearchIndex::begin() const {
     const Connection connection = openFile(m_path);
     if (!connection) {
         return false;
     }
     sqlite3* db = connection.get();
-    if (complete(db) && run(db, kCheck)) {
+    if (complete(db) && !filling(db) && run(db, kCheck)) {
         return true;
     }
-    return build(db, progress);
+    if (!dropIndex(db)) {
+        // Whatever is left of it, its triggers must not stop calls being stored.
+        run(db, kDropTriggers);
+        return false;
+    }
+    const Connection fresh = openFile(m_path);
+    return fresh && setUp(fresh.get());
+}
+
+bool RecordSearchIndex::fill(const Progress& progress, const std::atomic<bool>* stop) const {
+    const Connection connection = openFile(m_path);
+    if (!connection) {
+        return false;
+    }
+    sqlite3* db = connection.get();
+    if (!filling(db)) {
+        return complete(db);  // nothing to fill
+    }
+    std::int64_t from = single(db, "SELECT filled FROM AmbrinSearchBuild");
+    const std::int64_t last = single(db, "SELECT last FROM AmbrinSearchBuild");
+    const Statement count =
+        compile(db, "SELECT count(*) FROM RecordInfo WHERE rowid > ?1 AND rowid <= ?2");
+    const Statement fill = compile(db, kFill);
+    const Statement filled = compile(db, kFilled);
+    if (!count || !fill || !filled) {
+        return false;
+    }
+    sqlite3_bind_int64(count.get(), 1, from);
+    sqlite3_bind_int64(count.get(), 2, last);
+    const std::int64_t total =
+        sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+    sqlite3_reset(count.get());
+    std::int64_t done = 0;
+    while (from < last) {
+        if (stop != nullptr && stop->load()) {
+            return false;  // the next start begins again
+        }
+        const std::int64_t to = std::min(last, from + kBatchRows);
+        const std::int64_t indexed = fillBatch(db, fill.get(), filled.get(), from, to);
+        if (indexed < 0) {
+            return false;
+        }
+        done += indexed;
+        from = to;
+        if (progress) {
+            progress(std::min(done, total), total);
+        }
+    }
+    // The lasting triggers take over in the same moment as the filling's go.
+    if (!run(db, "BEGIN IMMEDIATE")) {
+        return false;
+    }
+    if (!run(db, kDropTriggers) || !run(db, kTriggers) || !run(db, "COMMIT")) {
+        run(db, "ROLLBACK");
+        return false;
+    }
+    return true;
 }
 
 bool RecordSearchIndex::covers(const std::string& text) {

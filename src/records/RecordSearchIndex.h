@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -30,10 +31,18 @@ class RecordSearchIndex {
     // Called with the records indexed so far and their number while the index is built.
     using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
 
-    // At start-up, after the database is initialized. An index that is missing, incomplete,
-    // damaged or out of step with RecordInfo (its integrity check fails) is dropped and built
-    // again from every record, telling `progress`; a sound one is kept. False when the index
-    // cannot be had (searches then read every record).
+    // At start-up, after the database is initialized: an index that is missing, incomplete,
+    // damaged or out of step with RecordInfo (its integrity check fails) is dropped and set
+    // up empty, with triggers that index the records written from now on; a sound one is
+    // kept. Quick. False when the index cannot be had (searches then read every record).
+    bool begin() const;
+    // Then, on a worker: indexes the records that were there at begin, a few thousand to a
+    // transaction so that a call stored meanwhile hardly waits, telling `progress` after
+    // each batch. When `stop` is set it ends after the batch under way; the next start
+    // builds the index again. True when the index is complete (also when there was nothing
+    // to fill). Searches read every record until it is.
+    bool fill(const Progress& progress = {}, const std::atomic<bool>* stop = nullptr) const;
+    // Both at once.
     bool prepare(const Progress& progress = {}) const;
 
     // Whether a search for `text` can use the index: three characters or more, well-formed

@@ -9,10 +9,14 @@
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "RecordsFixture.h"
+#include "platform/MessageBox.h"
+#include "records/CallStorage.h"
 #include "records/RecordSearch.h"
+#include "records/UnsavedCallJournal.h"
 #include "support/ProgramTools.h"
 
 namespace ambrin {
@@ -181,27 +185,47 @@ class RecordSearchIndexTest : public test::RecordsFixture {
 
 TEST_F(RecordSearchIndexTest, ResultsEqualReadingEveryRecordOnTwentyThousandCalls) {
     std::mt19937 random(21);
-    addRecords(12000, random);  // there before the index: indexed once at start-up
-    std::vector<std::int64_t> progress;
-    ASSERT_TRUE(index().prepare([&](std::int64_t done, std::int64_t total) {
-        EXPECT_EQ(total, 12000);
-        progress.push_back(done);
-    }));
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), 12000);
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    addRecords(12000, random);  // there before the index: indexed at start-up on a worker
+    ASSERT_TRUE(index().begin());
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    const auto writeMeanwhile = [&] {
+        // After the first batch: calls stored, edited and deleted behind the filling and
+        // ahead of it, as the recorder and the record list may do while it runs.
+        addRecords(500, random);
+        CallRecord edited;
+        edited.name = "정정된 Name";
+        edited.contents = "새 내용 new contents 777";
+        ASSERT_TRUE(database().UpdateCallRecord("2024100000007", edited));
+        edited.name = "앞쪽 Ahead";
+        ASSERT_TRUE(database().UpdateCallRecord("2024100011990", edited));
+        ASSERT_TRUE(database().DeleteCallRecord("2024100000011"));
+        ASSERT_TRUE(database().DeleteCallRecord("2024100010000"));
+    };
+    bool filled = false;
+    std::thread worker([&] {
+        filled = index().fill([&](std::int64_t done, std::int64_t total) {
+            progress.emplace_back(done, total);
+            if (progress.size() == 1) {
+                writeMeanwhile();
+            }
+        });
+    });
+    worker.join();
+    ASSERT_TRUE(filled);
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.front().second, 12000);
+    EXPECT_EQ(progress.back().first, 12000 - 1);  // less the one deleted ahead of it
     // A second start finds it sound and builds nothing.
     progress.clear();
-    ASSERT_TRUE(
-        index().prepare([&](std::int64_t done, std::int64_t) { progress.push_back(done); }));
+    ASSERT_TRUE(index().prepare(
+        [&](std::int64_t done, std::int64_t total) { progress.emplace_back(done, total); }));
     EXPECT_TRUE(progress.empty());
 
     addRecords(8000, random);  // stored, edited and deleted while the index is kept
     CallRecord edited;
-    edited.name = "정정된 Name";
-    edited.contents = "새 내용 new contents 777";
-    ASSERT_TRUE(database().UpdateCallRecord("2024100000007", edited));
-    ASSERT_TRUE(database().DeleteCallRecord("2024100000011"));
+    edited.name = "다시 정정된 Name";
+    ASSERT_TRUE(database().UpdateCallRecord("2024100000008", edited));
+    ASSERT_TRUE(database().DeleteCallRecord("2024100000012"));
 
     int compared = 0;
     std::uniform_int_distribution<int> day(0, 20000);
@@ -218,6 +242,7 @@ TEST_F(RecordSearchIndexTest, ResultsEqualReadingEveryRecordOnTwentyThousandCall
         ++compared;
     }
     for (const auto& [field, text] : std::vector<std::pair<int, std::string>>{{3, "정정된"},
+                                                                              {3, "앞쪽 Ah"},
                                                                               {7, "new contents"},
                                                                               {7, "Order"},
                                                                               {5, "O'Br"},
@@ -289,6 +314,35 @@ TEST_F(RecordSearchIndexTest, AnIndexDeletedDamagedOrOutOfStepByHandIsBuiltAgain
               "ETC1 varchar(40), ETC2 varchar(40), TotalTime int default 0, CallType int(1) "
               "default 0)\nCREATE TABLE UserInfo (Name varchar(40), CID varchar(40), Organize "
               "varchar(40), Address varchar(255), ETC1 varchar(40), ETC2 varchar(40))\n");
+}
+
+// An index that cannot be written fails the call's insertion as a whole: the call waits in
+// the unsaved-call journal with a warning, and the next start, which sets the index up
+// again, stores it where the search finds it.
+TEST_F(RecordSearchIndexTest, ACallWhoseIndexCannotBeWrittenIsKeptAndStoredAtTheNextStart) {
+    std::mt19937 random(3);
+    addRecords(100, random);
+    ASSERT_TRUE(index().prepare());
+    test::sqliteQuery(databaseFile(), "DROP TABLE RecordSearch_data");
+    std::vector<MessageRequest> shown;
+    setMessagePresenter([&](const MessageRequest& request) {
+        shown.push_back(request);
+        return kIdOk;
+    });
+    const std::string path = recording("20120731153012.wav");
+    writeWav(path, 9);
+    EXPECT_FALSE(StoreRecording(context, path));
+    setMessagePresenter({});
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(test::sqliteQuery(databaseFile(), "select count(*) from RecordInfo"), "100\n");
+    ASSERT_EQ(UnsavedCallJournal(databaseFile() + ".unsaved").read().size(), 1u);
+
+    ASSERT_TRUE(index().prepare());  // the next start
+    EXPECT_EQ(recoverUnsavedCalls(context), 1);
+    EXPECT_EQ(test::sqliteQuery(databaseFile(), "select count(*) from RecordInfo"), "101\n");
+    int builds = 0;
+    EXPECT_TRUE(index().prepare([&](std::int64_t, std::int64_t) { ++builds; }));
+    EXPECT_EQ(builds, 0) << "the stored call left the index out of step";
 }
 
 }  // namespace
