@@ -134,7 +134,11 @@ int runWindow(WizardLibrary& wizard, const std::string& folder, const std::strin
                 openWithDesktop(languageFile(folder, prefix, "readme.txt"));
                 break;
             case ButtonAction::Manual: {
-                const std::string manual = languageFile(folder, prefix, "ambrin.pdf");
+                std::string manual = languageFile(folder, prefix, "ambrin.pdf");
+                if (!fileExists(manual)) {
+                    // An installation names it as the program opens it.
+                    manual = languageFile(folder, prefix, "AMBRIN.pdf");
+                }
                 if (!fileExists(manual) || !pdfViewerAvailable() || !openWithDesktop(manual)) {
                     warn(launcherString(launcher::str::kNoPdfViewer),
                          launcherString(launcher::str::kMessageTitle));

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/AppContext.h"
+#include "core/SettingsStore.h"
+#include "platform/Folders.h"
 #include "platform/StdioFile.h"
 #include "records/RecordDatabase.h"
 
@@ -18,11 +21,26 @@ constexpr size_t kMaxContentBytes = kReadSize - 2;
 }  // namespace
 
 CallContentList::CallContentList(const AppContext& context)
-    : m_path(fileInInstallFolder(context, kContentFileName)) {}
+    : m_path(fileInInstallFolder(context, kContentFileName)) {
+    std::string folder =
+        context.settings != nullptr ? context.settings->stringOr(setting::kInstallPath, "") : "";
+    if (!folder.empty()) {
+        if (folder.back() != '/') {
+            folder += '/';
+        }
+        const std::string installed = folder + kContentFileName;
+        if (installed != m_path) {
+            m_installedPath = installed;
+        }
+    }
+}
 
 bool CallContentList::LoadContents() {
     Slots loaded;
     StdioFile file = m_path.empty() ? nullptr : openStdioFile(m_path, "r");
+    if (!file && !m_installedPath.empty() && !fileExists(m_path)) {
+        file = openStdioFile(m_installedPath, "r");
+    }
     if (file) {
         char buffer[kReadSize];
         size_t next = 0;

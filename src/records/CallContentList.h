@@ -8,7 +8,8 @@ namespace ambrin {
 
 class AppContext;
 
-// The stock call contents' file, in the installation folder.
+// The stock call contents' file, in the installation folder (in the user's data folder when
+// the installation is read-only; the installed list is then where a user's list starts).
 inline constexpr const char* kContentFileName = "DefaultContent.txt";
 
 // Up to 20 stock phrases the user can drop into a call's contents, kept in
@@ -22,9 +23,12 @@ class CallContentList {
     static constexpr size_t kSlotCount = 20;
     using Slots = std::array<std::string, kSlotCount>;
 
-    // Works on `filePath`.
-    explicit CallContentList(std::string filePath) : m_path(std::move(filePath)) {}
-    // Works on InstallPath + "DefaultContent.txt".
+    // Works on `filePath`; `installedPath`, when given, is read instead while `filePath`
+    // does not exist yet.
+    explicit CallContentList(std::string filePath, std::string installedPath = {})
+        : m_path(std::move(filePath)), m_installedPath(std::move(installedPath)) {}
+    // Works on "DefaultContent.txt" in the writable folder of InstallPath, starting from the
+    // installation's own list when that folder is the user's data folder.
     explicit CallContentList(const AppContext& context);
 
     const std::string& filePath() const { return m_path; }
@@ -33,7 +37,8 @@ class CallContentList {
     // time; a piece that ends in a line feed goes, without it (and without a carriage return
     // before it), into the next slot, while a piece without one (a last line without a line
     // end, or the start of a line longer than 258 bytes) is skipped. Stops after 20 slots.
-    // False, with all slots empty, when the file cannot be opened (a missing file).
+    // A missing file is replaced by the installed list, when there is one. False, with all
+    // slots empty, when neither can be opened.
     bool LoadContents();
     // Writes every non-empty slot in order, each followed by "\n". False when the file
     // cannot be written.
@@ -54,6 +59,7 @@ class CallContentList {
 
   private:
     std::string m_path;
+    std::string m_installedPath;
     mutable std::mutex m_mutex;  // guards m_slots
     Slots m_slots;
 };

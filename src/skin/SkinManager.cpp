@@ -104,28 +104,40 @@ std::string SkinManager::installFolder() const {
     return m_settings.stringOr(setting::kInstallPath, m_settings.programFolder());
 }
 
+std::string SkinManager::addedSkinFolder() const {
+    return writableFolderFor(installFolder());
+}
+
 std::string SkinManager::defaultSkinPath() const {
     return joinPath(installFolder(), skin::kDefaultSkinFile);
 }
 
 SkinList SkinManager::listSkins() const {
-    const std::string folder = installFolder();
     SkinList skins;
-    DirStream dir(::opendir(folder.c_str()));
-    if (!dir) {
-        return skins;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (hasPackageExtension(name) && fileExists(joinPath(folder, name))) {
-            names.push_back(name);
+    // The installation's skins, then those this user added where the installation is
+    // read-only: an added skin of the same name wins.
+    const std::string folder = installFolder();
+    const std::string added = addedSkinFolder();
+    for (const std::string& place : {folder, added}) {
+        DirStream dir(::opendir(place.c_str()));
+        if (!dir) {
+            continue;
         }
-    }
-    // Sorted, so that of two names differing only in case the same one wins every time.
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        skins[skinNameOf(name)] = joinPath(folder, name);
+        std::vector<std::string> names;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string name = entry->d_name;
+            if (hasPackageExtension(name) && fileExists(joinPath(place, name))) {
+                names.push_back(name);
+            }
+        }
+        // Sorted, so that of two names differing only in case the same one wins every time.
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            skins[skinNameOf(name)] = joinPath(place, name);
+        }
+        if (joinPath(added, "") == joinPath(folder, "")) {
+            break;  // one folder for both
+        }
     }
     return skins;
 }
@@ -138,7 +150,7 @@ int SkinManager::selectSkin(const std::string& path) {
 
 int SkinManager::addSkin(std::string& path, bool forceExtension) {
     const std::string extension = forceExtension ? skin::kPackageExtension : fileExtensionOf(path);
-    const std::string target = joinPath(installFolder(), fileStemOf(path) + extension);
+    const std::string target = joinPath(addedSkinFolder(), fileStemOf(path) + extension);
     if (!copyPackage(path, target)) {
         return skin::kCopyFailed;
     }
@@ -152,6 +164,10 @@ int SkinManager::deleteSkin(const std::string& path) {
 
 std::string SkinManager::installedPackage(const std::string& skinName) const {
     const std::string path = joinPath(installFolder(), skinName + skin::kPackageExtension);
+    const std::string added = joinPath(addedSkinFolder(), skinName + skin::kPackageExtension);
+    if (fileExists(added)) {
+        return added;
+    }
     if (fileExists(path)) {
         return path;
     }

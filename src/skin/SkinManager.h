@@ -19,8 +19,10 @@ struct SkinInfo {
 // Upper-case skin name ("AMBRIN_LARGE") to the full path of its package.
 using SkinList = std::map<std::string, std::string>;
 
-// Finds, adds, deletes and selects the skin packages, which all live directly in the
-// installation folder ("InstallPath"); the selected one is the setting "SkinPath". Loads a
+// Finds, adds, deletes and selects the skin packages, which live directly in the
+// installation folder ("InstallPath"); where this user may not write there, the skins the
+// user adds go to the user's data folder and are found there too. The selected one is the
+// setting "SkinPath". Loads a
 // skin's package up to the point where its description is built, and reads a package's
 // SkinInfo by parsing its description itself.
 //
@@ -36,15 +38,17 @@ class SkinManager : public SkinReader {
     // The installation folder + "Ambrin_Large.VSK".
     std::string defaultSkinPath() const;
 
-    // Every regular file "*.VSK" of the installation folder (the extension in any case, as
-    // Windows matched it), by upper-case skin name.
+    // Every regular file "*.VSK" of the installation folder and of the folder of added skins
+    // (the extension in any case, as Windows matched it), by upper-case skin name; an added
+    // skin wins over an installed one of the same name.
     SkinList listSkins() const;
 
     // Writes `path` to "SkinPath" and makes its name the current skin name. The settings
     // store's result (0 on success).
     int selectSkin(const std::string& path);
 
-    // Copies a package into the installation folder, replacing a file of the same name, as
+    // Copies a package into the folder of added skins (the installation folder, or the
+    // user's data folder when the installation is read-only), replacing a file of the same name, as
     // its stem + ".VSK" when `forceExtension` is set, else under its own file name. On
     // success `path` becomes the copy's path; 28 when nothing could be copied (a folder, a
     // missing file, a failed write). Adding a package that is already in place is 0.
@@ -55,7 +59,7 @@ class SkinManager : public SkinReader {
 
     const std::string& currentSkinName() const { return m_currentSkinName; }
 
-    // Reads the SkinInfo of the installed skin `skinName` ("<InstallPath>/<name>.VSK"): 2
+    // Reads the SkinInfo of the installed or added skin `skinName` ("<name>.VSK"): 2
     // without an unpack folder, the extraction's code when it cannot be unpacked, else 0.
     // `info` receives what the description holds; it stays empty when it did not parse.
     int readSkinInfo(const std::string& skinName, SkinInfo& info);
@@ -76,6 +80,8 @@ class SkinManager : public SkinReader {
 
   private:
     std::string installFolder() const;
+    // The installation folder when this user may write into it, else the user's data folder.
+    std::string addedSkinFolder() const;
     std::string installedPackage(const std::string& skinName) const;
 
     std::string m_currentSkinName;

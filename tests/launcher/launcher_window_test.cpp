@@ -14,6 +14,7 @@
 
 #include "launcher/PcxImage.h"
 #include "support/PrivateXServer.h"
+#include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
 
 // Xlib last: its macros clash with names in the headers above.
@@ -280,24 +281,69 @@ TEST_F(LauncherWindowTest, ButtonsShowTheirHoverAndPressedPictures) {
     }
 }
 
-TEST_F(LauncherWindowTest, ManualWithoutAViewerSaysWhatToInstall) {
-    // A folder without the manual, so that nothing can open it.
+// Explorer, ReadMe and Manual hand the folder and the files to the desktop (xdg-open), which
+// opens them with the user's chosen applications; with nothing for PDF files the Manual
+// button says what to install.
+TEST_F(LauncherWindowTest, ExplorerReadMeAndManualOpenThroughTheDesktop) {
     const std::string folder = env.path("medium/");
-    std::filesystem::create_directories(folder);
+    for (const std::string& made :
+         {folder + "_eng", env.path("data/applications"), env.path("config")}) {
+        std::filesystem::create_directories(made);
+    }
     ASSERT_TRUE(test::copyFile(REFREX_BIN, folder + "setup"));
     ASSERT_TRUE(test::copyFile(WIZARD_LIB, folder + "libwizard.so", 0644));
+    test::writeFile(folder + "_eng/readme.txt", "Read me.\n");
+    test::writeFile(folder + "_eng/ambrin.pdf", "%PDF-1.4\n%%EOF\n");
+    // The user's application for folders, texts and PDF files notes what it was given.
+    const std::string opened = env.path("opened");
+    test::writeFile(env.path("opener"), "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n", 0755);
+    // It is the default of the types it declares.
+    const auto chooseFor = [&](const std::string& types) {
+        test::writeFile(env.path("data/applications/opener.desktop"),
+                        "[Desktop Entry]\nType=Application\nName=Opener\nExec=" +
+                            env.path("opener") + " %f\nMimeType=" + types + "\n");
+        std::string list = "[Default Applications]\n";
+        for (const char* type : {"inode/directory", "text/plain", "application/pdf"}) {
+            if (types.find(type) != std::string::npos) {
+                list += std::string(type) + "=opener.desktop\n";
+            }
+        }
+        test::writeFile(env.path("config/mimeapps.list"), list);
+    };
+    chooseFor("inode/directory;text/plain;application/pdf;");
     env.setVariable("AMBRIN_UI_LANG", "1033");
-    launchers.push_back(
-        std::make_unique<ChildProcess>(folder + "setup", std::vector<std::string>{}, env.root()));
+    env.setVariable("XDG_CURRENT_DESKTOP", std::nullopt);
+    launchers.push_back(std::make_unique<ChildProcess>(
+        folder + "setup", std::vector<std::string>{"-eng"}, env.root()));
     const Window window = x.waitFor("AutoRun");
     ASSERT_NE(window, 0u) << launchers.back()->errors();
     const QPoint corner = x.place(window);
-    xdotool("mousemove " + std::to_string(corner.x() + 390) + " " +
-            std::to_string(corner.y() + 184) + " click 1");
+    const auto click = [&](int y) {
+        xdotool("mousemove " + std::to_string(corner.x() + 390) + " " +
+                std::to_string(corner.y() + y) + " click 1");
+    };
+    const auto openedNow = [&](std::size_t lines) {
+        for (int i = 0; i < 150 && test::occurrences(test::readFile(opened), "\n") < lines; ++i) {
+            std::this_thread::sleep_for(50ms);
+        }
+        return test::readFile(opened);
+    };
+    click(89);  // Explorer
+    EXPECT_EQ(openedNow(1), folder + "\n");
+    click(136);  // ReadMe
+    EXPECT_EQ(openedNow(2), folder + "\n" + folder + "_eng/readme.txt\n");
+    click(184);  // Manual
+    const std::string three =
+        folder + "\n" + folder + "_eng/readme.txt\n" + folder + "_eng/ambrin.pdf\n";
+    EXPECT_EQ(openedNow(3), three);
+
+    chooseFor("inode/directory;text/plain;");
+    click(184);
     EXPECT_NE(x.waitFor("Ambrin+"), 0u);
     EXPECT_NE(launchers.back()->errors().find("Ambrin+: Pls. install PDF viewer appliation"),
               std::string::npos)
         << launchers.back()->errors();
+    EXPECT_EQ(test::readFile(opened), three) << "opened without a viewer";
 }
 
 TEST_F(LauncherWindowTest, DraggingTheBackgroundMovesTheWindow) {

@@ -1,8 +1,13 @@
 #include "skin/SkinManager.h"
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 #include "SkinTestTools.h"
@@ -151,6 +156,45 @@ TEST_F(SkinManagerTest, SkinInformationIsReadThroughAnUnpackFolder) {
     EXPECT_EQ(manager.readSkinInfo("Missing", info), 8);
     EXPECT_EQ(folderEntries(env.path("tmp")), Names{});
     EXPECT_TRUE(messages.empty());
+}
+
+// Runs `check` in a child process without capabilities, so that even as root it may not
+// write into a read-only folder; its exit code.
+int runUnprivileged(const std::function<int()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct none[_LINUX_CAPABILITY_U32S_3]{};
+        ::_exit(::syscall(SYS_capset, &header, none) == 0 ? check() : 100);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An installation for every user: a skin the user adds goes to the user's data folder, is
+// listed beside the installed ones and can be read from there.
+TEST_F(SkinManagerTest, SkinsAddedToAReadOnlyInstallationGoToTheUsersDataFolder) {
+    makePackage(install + "Ambrin_Large.VSK", "Large");
+    makePackage(env.path("dl/Blue.zip"), "Blue Night");
+    const std::string added = env.path("data/Ambrin+/");
+    ::chmod(install.c_str(), 0555);
+    const int failed = runUnprivileged([&] {
+        SkinManager manager(*settings);
+        std::string path = env.path("dl/Blue.zip");
+        if (manager.addSkin(path, true) != 0 || path != added + "Blue.VSK") {
+            return 1;
+        }
+        if (manager.listSkins() != SkinList{{"AMBRIN_LARGE", install + "Ambrin_Large.VSK"},
+                                            {"BLUE", added + "Blue.VSK"}}) {
+            return 2;
+        }
+        SkinInfo info;
+        return manager.readSkinInfo("Blue", info) == 0 && info.name == "Blue Night" ? 0 : 3;
+    });
+    ::chmod(install.c_str(), 0755);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(folderEntries(install), Names{"Ambrin_Large.VSK"});
+    EXPECT_EQ(folderEntries(added), Names{"Blue.VSK"});
 }
 
 // The package steps of loading a skin, with the fallbacks to the default skin.

@@ -37,7 +37,9 @@ std::string recordOneCall(AudioLine& line, const std::string& program,
     arguments.push_back("--headless");
     ChildProcess child(command, arguments, outputFolder);
     if (!child.waitForOutput("ambrin: running", 10s)) {
-        return "did not start: " + child.output() + child.errors();
+        const auto ended = child.wait(0ms);
+        return "did not start" + (ended ? " (exit " + std::to_string(*ended) + ")" : "") + ": " +
+               child.output() + child.errors();
     }
     signals::Samples call = signals::noise(1.0, 200, 3);
     signals::append(call, signals::tone(350, 2.0, 14000));

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "platform/Shell.h"
 #include "support/AudioLine.h"
 #include "support/ProgramTools.h"
 #include "support/TestEnvironment.h"
@@ -57,9 +58,12 @@ TEST_F(PackageTest, AReadOnlyProgramFolderLeavesEverythingWrittenInTheUsersDataF
     test::runCommand("chmod -R a-w '" + folder + "'");
     const auto before = test::folderListing(folder);
 
-    // As an ordinary user: root's capabilities would let it write anywhere.
+    // As an ordinary user: root's capabilities would let it write anywhere. (The child is
+    // started by path, without a search of PATH.)
+    const std::string setpriv = findProgram("setpriv");
+    ASSERT_TRUE(::geteuid() != 0 || !setpriv.empty());
     const std::vector<std::string> user =
-        ::geteuid() == 0 ? std::vector<std::string>{"setpriv",    "--bounding-set", "-all",
+        ::geteuid() == 0 ? std::vector<std::string>{setpriv,      "--bounding-set", "-all",
                                                     "--inh-caps", "-all",           "--"}
                          : std::vector<std::string>{};
     test::writeShortCallSettings();
@@ -74,6 +78,10 @@ TEST_F(PackageTest, AReadOnlyProgramFolderLeavesEverythingWrittenInTheUsersDataF
     ASSERT_EQ(recordings.size(), 1u);
     EXPECT_EQ(test::sqliteQuery(data + "Ambrin.od2", "select FileName from RecordInfo"),
               recordings[0] + "\n");
+    // The user's stock call contents start as the installed list.
+    const std::string installedContents = test::readFile(folder + "/DefaultContent.txt");
+    EXPECT_NE(installedContents, "");
+    EXPECT_EQ(test::readFile(data + "DefaultContent.txt"), installedContents);
     test::runCommand("chmod -R u+w '" + root + "'");
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "platform/Registry.h"
@@ -74,16 +75,47 @@ bool executable(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0111) == 0111;
 }
 
+// Real keys on the X server: Return in the visible window of `pid` titled `title` once it
+// shows. False when no such window came within the time.
+bool pressReturnIn(pid_t pid, const std::string& title, std::chrono::seconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::string found =
+            test::runCommand("xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                             " --name '^" + title + "$' 2>/dev/null | head -n 1");
+        if (!found.empty()) {
+            const std::string window = found.substr(0, found.find('\n'));
+            test::runCommand("xdotool windowfocus --sync " + window + " && xdotool key Return");
+            return true;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
 TEST_F(SetupTest, InstallRecordReinstallRefuseAndRemove) {
     test::AudioLine line{env};
     ASSERT_TRUE(line.available());
     ASSERT_TRUE(std::filesystem::exists(kMedium + "setup")) << "make medium first";
 
-    // Licence, folder (chosen in the browser), Install, Finish.
+    // A file that cannot be put in place (a folder holds its name): the source path and
+    // "Unable to install the file." in "Install Error", and the installation stops there,
+    // keeping what it copied before.
     const std::string chosen = folderFor("programs");
-    std::string output;
-    ASSERT_EQ(runWizard({"--folder", chosen}, &output), 0) << output;
     const std::string folder = chosen + "/Ambrin/";
+    std::filesystem::create_directories(folder + "readme.txt/in the way");
+    std::string output;
+    EXPECT_EQ(runWizard({"--folder", chosen}, &output), 1);
+    EXPECT_NE(output.find("box: Install Error|"), std::string::npos) << output;
+    EXPECT_NE(output.find("_eng/readme.txt Unable to install the file."), std::string::npos)
+        << output;
+    EXPECT_TRUE(executable(folder + "ambrin"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "ambrin.vsk"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "AMBRIN.pdf"));
+    std::filesystem::remove_all(folder + "readme.txt");
+
+    // Licence, folder (chosen in the browser), Install, Finish.
+    ASSERT_EQ(runWizard({"--folder", chosen}, &output), 0) << output;
     for (const char* name : {"ambrin", "refrex", "libwizard.so"}) {
         EXPECT_TRUE(executable(folder + name)) << name;
     }
@@ -134,9 +166,22 @@ TEST_F(SetupTest, InstallRecordReinstallRefuseAndRemove) {
         << output;
     EXPECT_FALSE(std::filesystem::exists(other + "/Ambrin"));
 
-    // Removal: the programs and the entries go, the database and the recording stay.
-    ASSERT_EQ(runWizard({"--uninstall"}, &output), 0) << output;
-    EXPECT_NE(output.find("box: UnInstall|Do you want to remove Ambrin+?"), std::string::npos);
+    // Removal as the uninstall entry runs it: the installed launcher with "/uninstall",
+    // answered with keys (OK on the question, Uninstall, Finish once it is done). The
+    // programs and the entries go, the database and the recording stay.
+    {
+        ChildProcess remover(folder + "refrex", {"/uninstall"}, env.root());
+        ASSERT_TRUE(pressReturnIn(remover.pid(), "UnInstall", 20s)) << remover.errors();
+        ASSERT_TRUE(pressReturnIn(remover.pid(), "Uninstall Wizard", 10s)) << remover.errors();
+        std::optional<int> ended;
+        for (int i = 0; i < 60 && !ended; ++i) {
+            ended = remover.wait(500ms);
+            if (!ended) {
+                pressReturnIn(remover.pid(), "Uninstall Wizard", 1s);
+            }
+        }
+        EXPECT_EQ(ended, 0) << remover.errors();
+    }
     for (const char* name : {"ambrin", "refrex", "libwizard.so", "ambrin.vsk", "Ambrin_Large.VSK",
                              "AMBRIN.pdf", "readme.txt", "DefaultContent.txt", "libmp3lame.so.0"}) {
         EXPECT_FALSE(std::filesystem::exists(folder + name)) << name;
