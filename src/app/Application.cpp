@@ -10,6 +10,7 @@
 #include "app/EngineController.h"
 #include "app/HeadlessWindow.h"
 #include "app/MenuCommands.h"
+#include "app/StartupTrace.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
 #include "platform/DiskSpace.h"
@@ -124,6 +125,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
             return exit_code::kOtherBusy;
     }
 
+    startupStage("the one instance");
     const std::string folder = programFolder();
     if (CheckOldDatabase(folder)) {
         trace("an older database was found; the converter takes over");
@@ -159,6 +161,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
         return refused;
     }
 
+    startupStage("database opened");
     // The stock call contents live as long as the program: loaded now, saved at the end.
     auto contents = std::make_unique<CallContentList>(*context);
     contents->LoadContents();
@@ -167,6 +170,7 @@ int Application::run(EngineParts parts, Hooks hooks) {
     auto controller = std::make_unique<EngineController>(*context, std::move(parts));
     controller->setExitSemaphore(exitSemaphore);
     controller->start();
+    startupStage("engine started");
     std::atomic<bool> stopBackground{false};
     std::thread background;
     if (hooks.backgroundWork) {

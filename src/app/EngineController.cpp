@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/StartupTrace.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
 #include "platform/Folders.h"
@@ -113,9 +114,11 @@ void EngineController::start() {
     if (m_parts.makeMainWindow) {
         m_mainWindow = m_parts.makeMainWindow(m_context);
     }
+    startupStage("main window made (skin loaded)");
     if (m_mainWindow) {
         m_mainWindow->start();
     }
+    startupStage("main window started");
     if (m_parts.makeTrayWindow) {
         m_trayWindow = m_parts.makeTrayWindow(m_context);
     }
@@ -123,6 +126,7 @@ void EngineController::start() {
         m_trayWindow->start();
     }
 
+    startupStage("tray started");
     const int inputMode =
         m_context.settings != nullptr ? m_context.settings->intOr(setting::kInputSignalMode, 0) : 0;
     if (m_parts.makeRecorder) {
@@ -137,6 +141,7 @@ void EngineController::start() {
         postEvent(std::make_unique<EngineEvent>(EventCode::Quit));
     }
 
+    startupStage("audio input opened");
     m_startTime = now();
     m_eventThread.start([this] { runEventThread(); });
     if (m_parts.storeUnsavedCalls || hasHousekeeping()) {

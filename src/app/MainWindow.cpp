@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QThread>
+#include <QWindow>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "app/Manual.h"
 #include "app/MenuCommands.h"
 #include "app/SkinWindow.h"
+#include "app/StartupTrace.h"
 #include "codec/Mp3Library.h"
 #include "core/AppContext.h"
 #include "core/SettingsStore.h"
@@ -39,7 +42,11 @@ namespace {
 constexpr const char* kRegisteredName = "MainWindow";
 constexpr const char* kMakerPage = "http://www.tavix.co.kr/";
 constexpr const char* kUpdateParameter = "/update";
-constexpr int kLevelPeriodMs = 150;  // the window's own tick
+// The capture hands over a new level block every 256 ms; a tick a little shorter than that
+// never misses one, and a shorter tick would only wake the program to find the same block.
+constexpr int kLevelPeriodMs = 250;
+// How long the start waits for the display to put the new window on screen.
+constexpr int kFirstPaintPatienceMs = 500;
 constexpr int kWindowStatusInside = 1;
 constexpr int kWindowStatusOutside = 8;
 constexpr int kLevelStyles = 3;
@@ -221,13 +228,53 @@ bool MainWindow::start() {
         post(EventCode::QuitAsk);
         return false;
     }
-    if (m_links.level && view->findControl(control::kLevelMeter) != nullptr) {
-        m_levelTimer.start(kLevelPeriodMs);
-    }
+    updateLevelTimer();
+    paintBeforeTheRest();
     return true;
 }
 
+void MainWindow::paintBeforeTheRest() {
+    // A window that starts minimised or hidden (to the tray, behind the password) is not
+    // waited for: it must not flash on screen first.
+    if (m_context.settings != nullptr &&
+        (m_context.settings->boolOr(setting::kMinimizeRun, false) ||
+         m_context.settings->boolOr(setting::kUsePassword, false))) {
+        return;
+    }
+    QWindow* native = m_window->windowHandle();
+    if (native == nullptr || !m_window->isVisible()) {
+        return;
+    }
+    // The display answers the new window with an exposure, on which the toolkit paints it.
+    // Nothing of the user's can arrive yet, and the engine's thread has not started.
+    bool late = false;
+    QTimer patience;
+    patience.setSingleShot(true);
+    connect(&patience, &QTimer::timeout, this, [&late] { late = true; });
+    patience.start(kFirstPaintPatienceMs);
+    while (!native->isExposed() && !late) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    }
+    QGuiApplication::sync();
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (m_window && watched == m_window.get()) {
+        switch (event->type()) {
+            case QEvent::Paint:
+                startupFinished();
+                break;
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::WindowStateChange:
+                // Once the window's own bookkeeping of the change is done.
+                QTimer::singleShot(0, this, [this] { updateLevelTimer(); });
+                break;
+            default:
+                break;
+        }
+    }
     if (m_window && watched == m_window.get() && event->type() == QEvent::Close &&
         !m_closing.load(std::memory_order_acquire) && m_window->created() && !m_window->busy()) {
         event->ignore();
@@ -722,6 +769,7 @@ void MainWindow::onAction(const std::string& name, int code) {
         if (m_window) {
             m_window->setValue(control::kLevelMeter, m_levelStyle);
         }
+        updateLevelTimer();
     } else if (name == control::kHelp) {
         post(EventCode::Help);
     }
@@ -829,11 +877,7 @@ void MainWindow::switchWindow(const std::string& name) {
     m_windowMode = view->name();
     m_lastLevel = {};
     refreshControls();
-    if (m_links.level && view->findControl(control::kLevelMeter) != nullptr) {
-        m_levelTimer.start(kLevelPeriodMs);
-    } else {
-        m_levelTimer.stop();
-    }
+    updateLevelTimer();
 }
 
 void MainWindow::openChildWindow(int id) {
@@ -899,6 +943,21 @@ void MainWindow::feedLevelMeter() {
     }
     m_lastLevel = level;
     m_window->setLevelData(control::kLevelMeter, level.samples.data(), level.sampleCount());
+}
+
+void MainWindow::updateLevelTimer() {
+    // A hidden or minimised window (the tray, the password) costs no wake-ups at all.
+    const bool seen = m_window && m_links.level && m_levelStyle != LevelMeterControl::kOff &&
+                      !m_closing.load(std::memory_order_acquire) && m_window->view() != nullptr &&
+                      m_window->view()->findControl(control::kLevelMeter) != nullptr &&
+                      m_window->isVisible() && !m_window->minimised() &&
+                      !m_window->isMinimized();
+    if (!seen) {
+        m_levelTimer.stop();
+    } else if (!m_levelTimer.isActive()) {
+        m_levelTimer.start(kLevelPeriodMs);
+        feedLevelMeter();
+    }
 }
 
 void MainWindow::saveWindowPlace() {

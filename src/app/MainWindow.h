@@ -125,6 +125,11 @@ class MainWindow : public QObject, public MainWindowInterface, public SkinWindow
     void openChildWindow(int id);
     void openAddress(const std::string& text);
     void feedLevelMeter();
+    // Runs the level meter's tick only while the meter can be seen.
+    void updateLevelTimer();
+    // Puts the new window on screen, painted, before the start goes on with the slower parts
+    // (the tray, the sound server's input) instead of at the event loop's first turn.
+    void paintBeforeTheRest();
     void saveWindowPlace();
     void post(EventCode code, int parameter = 0);
     void setEnabled(const char* control, bool enabled);

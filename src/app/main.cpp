@@ -10,6 +10,7 @@
 #include "app/DesktopParts.h"
 #include "app/GuiSupport.h"
 #include "app/ProgramParts.h"
+#include "app/StartupTrace.h"
 #include "platform/SignalWatcher.h"
 #include "platform/ui/Translations.h"
 #include "records/ui/BackupStarter.h"
@@ -66,6 +67,9 @@ int main(int argc, char** argv) {
         return ambrin::sendCommandToRunningInstance(options.command);
     }
 
+    if (options.verbose && !options.headless) {
+        ambrin::enableStartupTrace();
+    }
     if (!options.headless && !ambrin::displayAvailable()) {
         std::puts("ambrin: no display can be opened; running without windows");
         options.headless = true;
@@ -87,12 +91,14 @@ int main(int argc, char** argv) {
                                                               const std::atomic<bool>& stop) {
             window->indexRecords(context, stop);
         };
+        ambrin::startupStage("toolkit connected to the display");
     }
 
     ambrin::EngineParts parts = ambrin::programParts();
     if (gui) {
         ambrin::installUiTranslations();
         ambrin::addDesktopParts(parts, options.verbose);
+        ambrin::startupStage("translations loaded");
     }
     ambrin::Application application(options);
     return application.run(std::move(parts), std::move(hooks));
