@@ -52,8 +52,14 @@ bool WaveInput::open(std::uint32_t sampleRate, std::string* error) {
         m_stream, [](pa_stream*, void* connection) { PulseConnection::wake(connection); },
         &m_connection);
     pa_stream_set_read_callback(
-        m_stream, [](pa_stream*, size_t, void* connection) { PulseConnection::wake(connection); },
-        &m_connection);
+        m_stream,
+        [](pa_stream*, size_t readable, void* input) {
+            auto* self = static_cast<WaveInput*>(input);
+            if (readable >= self->m_wakeBytes.load(std::memory_order_relaxed)) {
+                PulseConnection::wake(&self->m_connection);
+            }
+        },
+        this);
     return true;
 }
 
@@ -158,7 +164,13 @@ bool WaveInput::run(const std::function<void(WaveBuffer&)>& filled) {
             if (m_stopRequested.load(std::memory_order_acquire)) {
                 break;
             }
-            if (pa_stream_readable_size(m_stream) == 0) {
+            // Sleep until the front buffer can be filled at once: one wake-up per buffer
+            // rather than one per piece the server sends (several a buffer on some sources).
+            const std::size_t wanted =
+                m_queue.empty() ? 1
+                                : m_queue.front()->size - m_queue.front()->bytesRecorded;
+            m_wakeBytes.store(std::max<std::size_t>(wanted, 1), std::memory_order_relaxed);
+            if (pa_stream_readable_size(m_stream) < m_wakeBytes.load(std::memory_order_relaxed)) {
                 m_connection.wait();
             }
         }

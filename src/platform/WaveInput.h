@@ -66,6 +66,9 @@ class WaveInput {
     pa_stream* m_stream = nullptr;
     std::atomic<bool> m_stopRequested{false};
     std::deque<WaveBuffer*> m_queue;  // run thread only
+    // What run() waits for: the bytes that fill the front buffer. The server's smaller
+    // deliveries in between do not wake it (read on the connection's thread).
+    std::atomic<std::size_t> m_wakeBytes{1};
     const std::function<void(WaveBuffer&)>* m_filled = nullptr;
     std::uint64_t m_dropped = 0;
     bool m_failed = false;
