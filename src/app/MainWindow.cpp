@@ -950,8 +950,7 @@ void MainWindow::updateLevelTimer() {
     const bool seen = m_window && m_links.level && m_levelStyle != LevelMeterControl::kOff &&
                       !m_closing.load(std::memory_order_acquire) && m_window->view() != nullptr &&
                       m_window->view()->findControl(control::kLevelMeter) != nullptr &&
-                      m_window->isVisible() && !m_window->minimised() &&
-                      !m_window->isMinimized();
+                      m_window->isVisible() && !m_window->minimised() && !m_window->isMinimized();
     if (!seen) {
         m_levelTimer.stop();
     } else if (!m_levelTimer.isActive()) {

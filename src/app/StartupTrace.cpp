@@ -29,7 +29,8 @@ void startupStage(const char* stage) {
     if (!g_tracing.load(std::memory_order_acquire)) {
         return;
     }
-    const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - g_begin;
+    const std::chrono::duration<double, std::milli> wall =
+        std::chrono::steady_clock::now() - g_begin;
     std::printf("ambrin: start-up %.1f ms (%.1f ms CPU) %s\n", wall.count(), cpuMilliseconds(),
                 stage);
     std::fflush(stdout);

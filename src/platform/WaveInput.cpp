@@ -167,8 +167,7 @@ bool WaveInput::run(const std::function<void(WaveBuffer&)>& filled) {
             // Sleep until the front buffer can be filled at once: one wake-up per buffer
             // rather than one per piece the server sends (several a buffer on some sources).
             const std::size_t wanted =
-                m_queue.empty() ? 1
-                                : m_queue.front()->size - m_queue.front()->bytesRecorded;
+                m_queue.empty() ? 1 : m_queue.front()->size - m_queue.front()->bytesRecorded;
             m_wakeBytes.store(std::max<std::size_t>(wanted, 1), std::memory_order_relaxed);
             if (pa_stream_readable_size(m_stream) < m_wakeBytes.load(std::memory_order_relaxed)) {
                 m_connection.wait();
