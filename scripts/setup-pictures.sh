@@ -18,7 +18,7 @@ for lang in en ko; do
   "$runner" --library "$library" --folder "$work/programs" --no-start --pictures "$work/install" >/dev/null 2>&1
   # What the program writes at its first start: the folder of the installation.
   mkdir -p "$XDG_CONFIG_HOME/Tavix"
-  printf 'InstallPath="%s"\n' "$work/programs/Ambrin/" > "$XDG_CONFIG_HOME/Tavix/Ambrin+ v2.0.conf"
+  printf '"InstallPath"="%s"\n' "$work/programs/Ambrin/" > "$XDG_CONFIG_HOME/Tavix/Ambrin+ v2.0.conf"
   "$runner" --library "$library" --folder "$work/elsewhere" --no-start --pictures "$work/other" >/dev/null 2>&1 || true
   "$runner" --library "$library" --uninstall --pictures "$work/remove" >/dev/null 2>&1
   for page in license folder folder-browser folder-chosen progress progress-done; do

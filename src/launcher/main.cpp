@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScreen>
 #include <chrono>
 #include <cstdio>
@@ -78,20 +77,6 @@ std::string languageFile(const std::string& folder, const std::string& prefix,
     return folder + name;
 }
 
-// True when the desktop names an application for PDF files.
-bool pdfViewerAvailable() {
-    const std::string tool = findProgram("xdg-mime");
-    if (tool.empty()) {
-        return false;
-    }
-    QProcess query;
-    query.start(QString::fromStdString(tool), {"query", "default", "application/pdf"});
-    if (!query.waitForFinished(5000) || query.exitCode() != 0) {
-        return false;
-    }
-    return !query.readAllStandardOutput().trimmed().isEmpty();
-}
-
 void startProgramWithoutUpdate(const std::string& folder) {
     if (!startProgram(folder + "ambrin", {}, folder)) {
         std::fprintf(stderr, "refrex: cannot start %sambrin\n", folder.c_str());
@@ -139,7 +124,8 @@ int runWindow(WizardLibrary& wizard, const std::string& folder, const std::strin
                     // An installation names it as the program opens it.
                     manual = languageFile(folder, prefix, "AMBRIN.pdf");
                 }
-                if (!fileExists(manual) || !pdfViewerAvailable() || !openWithDesktop(manual)) {
+                if (!fileExists(manual) || !desktopOpensType("application/pdf") ||
+                    !openWithDesktop(manual)) {
                     warn(launcherString(launcher::str::kNoPdfViewer),
                          launcherString(launcher::str::kMessageTitle));
                 }

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 extern char** environ;
@@ -60,6 +62,24 @@ bool openWithDesktop(const std::string& target) {
         }
     }
     return false;
+}
+
+bool desktopOpensType(const std::string& mimeType) {
+    const std::string tool = findProgram("xdg-mime");
+    if (tool.empty()) {
+        return false;
+    }
+    struct Closer {
+        void operator()(FILE* pipe) const { ::pclose(pipe); }
+    };
+    std::unique_ptr<FILE, Closer> pipe(
+        ::popen(("'" + tool + "' query default '" + mimeType + "' 2>/dev/null").c_str(), "r"));
+    if (!pipe) {
+        return false;
+    }
+    char line[512] = {};
+    const bool answered = std::fgets(line, sizeof line, pipe.get()) != nullptr;
+    return answered && line[0] != '\0' && line[0] != '\n';
 }
 
 std::string findProgram(const std::string& name) {

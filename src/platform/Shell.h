@@ -14,6 +14,11 @@ bool startProgram(const std::string& path, const std::vector<std::string>& argum
 // Opens a file, folder or web address with the desktop's default application (xdg-open).
 bool openWithDesktop(const std::string& target);
 
+// Whether the desktop names an application for files of this type (xdg-mime). xdg-open
+// starts in the background and cannot tell, so a caller that must say "nothing can open
+// it" asks this first.
+bool desktopOpensType(const std::string& mimeType);
+
 // The full path of a program found in the folders of PATH, or empty.
 std::string findProgram(const std::string& name);
 

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 
 #include "platform/Folders.h"
 #include "platform/Shell.h"
@@ -259,8 +260,13 @@ int runInstallWizard(const std::string& libraryFolder, int language) {
 int runUninstall(const std::string& libraryFolder, int language) {
     std::string folder = installedFolder();
     if (folder.empty()) {
-        // No settings left: the copy that runs is the installation to remove.
+        // No settings left: the copy that runs is the installation to remove, when it is one
+        // (the installation medium's own files are never removed).
         folder = libraryFolder;
+        if (!fileExists(folder + setupFiles().front().destination)) {
+            std::fprintf(stderr, "UnInstall: nothing is installed in %s\n", folder.c_str());
+            return 0;
+        }
     }
     if (QMessageBox::question(nullptr, text(str::kUninstallTitleShort),
                               text(str::kUninstallQuestion), QMessageBox::Ok | QMessageBox::Cancel,

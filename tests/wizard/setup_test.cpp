@@ -192,6 +192,13 @@ TEST_F(SetupTest, InstallRecordReinstallRefuseAndRemove) {
     EXPECT_FALSE(RegistryKey::open(Hive::CurrentUser, "SOFTWARE\\Tavix\\Ambrin+ v2.0"));
     EXPECT_TRUE(std::filesystem::exists(folder + "Ambrin.od2"));
     EXPECT_EQ(test::filesUnder(folder + "db"), recordings);
+
+    // Nothing installed any more: removal from the medium leaves the medium alone.
+    EXPECT_EQ(runWizard({"--uninstall"}, &output), 1);
+    EXPECT_EQ(output.find("box:"), std::string::npos) << output;
+    for (const char* name : {"libwizard.so", "readme.txt", "setup"}) {
+        EXPECT_TRUE(std::filesystem::exists(kMedium + name)) << name;
+    }
 }
 
 }  // namespace
