@@ -138,7 +138,6 @@ class HousekeepingTest : public test::RecordsFixture {
         parts.now = [this] { return clock.load(); };
         parts.applyRetention = applyRetentionRules;
         parts.lineActivity = readLineActivity;
-        parts.sleep = [](std::chrono::milliseconds) {};
         controller = std::make_unique<EngineController>(context, std::move(parts));
         controller->start();  // posts the first housekeeping
     }
