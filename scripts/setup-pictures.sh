@@ -15,12 +15,12 @@ for lang in en ko; do
   export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
          XDG_RUNTIME_DIR=$work/run AMBRIN_MACHINE_CONFIG=$work/machine AMBRIN_UI_LANG=$id \
          LANG=ko_KR.UTF-8 QT_QPA_PLATFORM=offscreen
-  "$runner" --library "$library" --folder "$work/programs" --no-start --pictures "$work/install" >/dev/null 2>&1
+  "$runner" --library "$library" --lang $id --folder "$work/programs" --no-start --pictures "$work/install" >/dev/null 2>&1
   # What the program writes at its first start: the folder of the installation.
   mkdir -p "$XDG_CONFIG_HOME/Tavix"
   printf '"InstallPath"="%s"\n' "$work/programs/Ambrin/" > "$XDG_CONFIG_HOME/Tavix/Ambrin+ v2.0.conf"
-  "$runner" --library "$library" --folder "$work/elsewhere" --no-start --pictures "$work/other" >/dev/null 2>&1 || true
-  "$runner" --library "$library" --uninstall --pictures "$work/remove" >/dev/null 2>&1
+  "$runner" --library "$library" --lang $id --folder "$work/elsewhere" --no-start --pictures "$work/other" >/dev/null 2>&1 || true
+  "$runner" --library "$library" --lang $id --uninstall --pictures "$work/remove" >/dev/null 2>&1
   for page in license folder folder-browser folder-chosen progress progress-done; do
     cp "$work/install/$page.png" "$out/setup-$page.png"
   done
