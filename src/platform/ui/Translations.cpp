@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <QVariant>
 #include <string_view>
@@ -55,6 +57,17 @@ bool installUiTranslations() {
             auto* translator = new CatalogueTranslator(app);  // lives as long as the application
             ok = translator->load(QString::fromLatin1(kCatalogueFolder) + u'/' + name) &&
                  QCoreApplication::installTranslator(translator) && ok;
+        }
+    }
+    if (uiLanguage() == kLangKorean) {
+        // The toolkit's own windows and buttons (the folder browser, standard buttons) from
+        // the toolkit's Korean catalogue, when the system has it.
+        auto* toolkit = new QTranslator(app);
+        if (toolkit->load(QLocale(QLocale::Korean), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(toolkit);
+        } else {
+            delete toolkit;
         }
     }
     app->setProperty(kInstalledProperty, ok);
