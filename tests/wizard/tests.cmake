@@ -73,9 +73,6 @@ target_compile_definitions(setup_tests PRIVATE
 add_dependencies(setup_tests medium ambrin_setup_runner)
 add_test(NAME setup
     COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:setup_tests>)
-# Loads libwizard.so (and the toolkit inside it) with dlopen: under the address sanitizer the
-# toolkit's one-time allocations inside that library read as leaks of an unknown module, so
-# `make test-asan` leaves it out; it runs in the plain suite.
 set_tests_properties(setup PROPERTIES LABELS "unit" FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
 
 # The Debian package (`make test-package`, after `make package`; not in `make test`).
