@@ -71,8 +71,10 @@ target_compile_definitions(setup_tests PRIVATE
     AMBRIN_MEDIUM="${PROJECT_BINARY_DIR}/medium"
     SETUP_RUNNER_BIN="$<TARGET_FILE:ambrin_setup_runner>")
 add_dependencies(setup_tests medium ambrin_setup_runner)
+# -noreset, as on a desktop: between two windows (the removal after the install) the server
+# would otherwise reset itself, and a program connecting meanwhile can find no display.
 add_test(NAME setup
-    COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:setup_tests>)
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" $<TARGET_FILE:setup_tests>)
 set_tests_properties(setup PROPERTIES LABELS "unit" FIXTURES_REQUIRED audio RESOURCE_LOCK audio_line TIMEOUT 180)
 
 # The Debian package (`make test-package`, after `make package`; not in `make test`).
