@@ -95,6 +95,8 @@ bool Recorder::initialize(InputLine line) {
     m_input = line;
     // Selecting the input source on the mixer may fail without consequence for capture.
     InputMixer::selectInputSource(line);
+    // Before the first buffer: a loud first moment must not start a recording in manual mode.
+    readDetectionSettings();
     {
         std::lock_guard lock(m_openMutex);
         m_openResult.reset();
@@ -116,7 +118,6 @@ bool Recorder::initialize(InputLine line) {
         m_thread.wait();
         return false;
     }
-    readDetectionSettings();
     if (m_context.settings != nullptr) {
         std::lock_guard lock(m_lock);
         m_databaseFolder = m_context.settings->stringOr(setting::kDatabasePath, "");
