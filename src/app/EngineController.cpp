@@ -191,6 +191,7 @@ void EngineController::start() {
 }
 
 void EngineController::runEventThread() {
+    nameThisThread("events");
     for (;;) {
         m_queueSemaphore.acquire();
         if (m_stopEventThread.load(std::memory_order_acquire)) {
@@ -536,6 +537,7 @@ void EngineController::storeUnsavedCalls() {
 }
 
 void EngineController::runMinuteTicker() {
+    nameThisThread("minute-ticker");
     std::unique_lock lock(m_tickerMutex);
     while (!m_tickerWake.wait_for(lock, kUnsavedRetryInterval, [this] { return m_tickerStop; })) {
         if (m_parts.storeUnsavedCalls) {

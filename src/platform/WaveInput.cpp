@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace ambrin {
 
@@ -47,25 +48,36 @@ bool WaveInput::open(std::uint32_t sampleRate, std::string* error) {
         setError(error, m_connection.error("cannot create the record stream"));
         return false;
     }
-    // The connection's thread only wakes run(); the data is taken on run()'s thread.
     pa_stream_set_state_callback(
-        m_stream, [](pa_stream*, void* connection) { PulseConnection::wake(connection); },
-        &m_connection);
+        m_stream,
+        [](pa_stream*, void* input) {
+            auto* self = static_cast<WaveInput*>(input);
+            PulseConnection::wake(&self->m_connection);  // start() waits for the state
+            self->wakeRun();
+        },
+        this);
+    // The connection's thread copies what arrives into the queued buffers as it comes: the
+    // server's memory goes back to it on that thread, and run() is woken once a buffer, by
+    // a signal of its own that never makes it wait for the connection's lock.
     pa_stream_set_read_callback(
         m_stream,
-        [](pa_stream*, size_t readable, void* input) {
-            auto* self = static_cast<WaveInput*>(input);
-            if (readable >= self->m_wakeBytes.load(std::memory_order_relaxed)) {
-                PulseConnection::wake(&self->m_connection);
-            }
-        },
+        [](pa_stream*, size_t, void* input) { static_cast<WaveInput*>(input)->readAvailable(); },
         this);
     return true;
 }
 
 void WaveInput::queue(WaveBuffer* buffer) {
     buffer->bytesRecorded = 0;
+    std::lock_guard guard(m_buffersMutex);
     m_queue.push_back(buffer);
+}
+
+void WaveInput::wakeRun() {
+    {
+        std::lock_guard guard(m_buffersMutex);
+        m_runWoken = true;
+    }
+    m_buffersChanged.notify_one();
 }
 
 bool WaveInput::start(std::size_t fragmentBytes, std::string* error) {
@@ -96,12 +108,9 @@ bool WaveInput::start(std::size_t fragmentBytes, std::string* error) {
     return false;
 }
 
-void WaveInput::take(const std::uint8_t* data, std::size_t bytes) {
-    while (bytes > 0) {
-        if (m_queue.empty()) {
-            m_dropped += bytes;
-            return;
-        }
+std::size_t WaveInput::take(const std::uint8_t* data, std::size_t bytes) {
+    std::size_t taken = 0;
+    while (bytes > 0 && !m_queue.empty()) {
         WaveBuffer& buffer = *m_queue.front();
         const std::size_t room = buffer.size - buffer.bytesRecorded;
         const std::size_t now = std::min(room, bytes);
@@ -113,30 +122,52 @@ void WaveInput::take(const std::uint8_t* data, std::size_t bytes) {
         }
         buffer.bytesRecorded += now;
         bytes -= now;
+        taken += now;
         if (buffer.bytesRecorded == buffer.size) {
             m_queue.pop_front();
-            (*m_filled)(buffer);
+            m_full.push_back(&buffer);
         }
     }
+    return taken;
 }
 
-// Under the connection's lock, on run()'s thread.
+// Under the connection's lock: on the connection's thread as data arrive, and on run()'s
+// thread when data waited for a buffer. What finds no queued buffer stays in the stream (the
+// server keeps seconds of it) until one is queued.
 void WaveInput::readAvailable() {
-    while (!m_failed && pa_stream_readable_size(m_stream) > 0) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(m_stream, &data, &bytes) < 0) {
-            m_failed = true;
-            m_failure = m_connection.error("reading the record stream failed");
-            return;
+    bool wake = false;
+    {
+        std::lock_guard guard(m_buffersMutex);
+        while (!m_failed && m_stream != nullptr && pa_stream_readable_size(m_stream) > 0) {
+            if (m_queue.empty()) {
+                m_dataWaiting = true;
+                break;
+            }
+            const void* data = nullptr;
+            size_t bytes = 0;
+            if (pa_stream_peek(m_stream, &data, &bytes) < 0) {
+                m_failed = true;
+                m_failure = m_connection.error("reading the record stream failed");
+                m_runWoken = true;
+                break;
+            }
+            if (bytes == 0) {
+                break;
+            }
+            // The same piece comes back from a second peek until it is dropped.
+            const auto* from = static_cast<const std::uint8_t*>(data);
+            m_pieceOffset += take(from != nullptr ? from + m_pieceOffset : nullptr,
+                                  bytes - std::min(m_pieceOffset, bytes));
+            if (m_pieceOffset < bytes) {
+                continue;  // the buffers are full: the rest waits for one
+            }
+            pa_stream_drop(m_stream);
+            m_pieceOffset = 0;
         }
-        if (bytes == 0) {
-            return;
-        }
-        if (m_filled != nullptr) {
-            take(static_cast<const std::uint8_t*>(data), bytes);
-        }
-        pa_stream_drop(m_stream);
+        wake = !m_full.empty() || m_runWoken;
+    }
+    if (wake) {
+        m_buffersChanged.notify_one();
     }
 }
 
@@ -144,12 +175,12 @@ bool WaveInput::run(const std::function<void(WaveBuffer&)>& filled) {
     if (!m_connection.isOpen() || m_stream == nullptr) {
         return false;
     }
-    m_filled = &filled;
+    // Look at the stream once before the first wait: it may have failed already.
+    bool look = true;
     bool ok = true;
-    {
-        // Held while the buffers are filled and handed back, released while waiting.
-        PulseConnection::Lock lock(m_connection);
-        while (!m_stopRequested.load(std::memory_order_acquire)) {
+    while (!m_stopRequested.load(std::memory_order_acquire)) {
+        if (look) {
+            PulseConnection::Lock lock(m_connection);
             readAvailable();
             if (m_failed) {
                 ok = false;
@@ -161,34 +192,45 @@ bool WaveInput::run(const std::function<void(WaveBuffer&)>& filled) {
                 ok = false;
                 break;
             }
-            if (m_stopRequested.load(std::memory_order_acquire)) {
-                break;
-            }
-            // Sleep until the front buffer can be filled at once: one wake-up per buffer
-            // rather than one per piece the server sends (several a buffer on some sources).
-            const std::size_t wanted =
-                m_queue.empty() ? 1 : m_queue.front()->size - m_queue.front()->bytesRecorded;
-            m_wakeBytes.store(std::max<std::size_t>(wanted, 1), std::memory_order_relaxed);
-            if (pa_stream_readable_size(m_stream) < m_wakeBytes.load(std::memory_order_relaxed)) {
-                m_connection.wait();
-            }
         }
-    }
-    if (ok) {
-        // The device's reset: every queued buffer comes back with what it holds.
-        while (!m_queue.empty()) {
-            WaveBuffer& buffer = *m_queue.front();
-            m_queue.pop_front();
-            filled(buffer);
+        std::deque<WaveBuffer*> full;
+        {
+            std::unique_lock lock(m_buffersMutex);
+            m_buffersChanged.wait(lock, [this] {
+                return !m_full.empty() || m_runWoken ||
+                       m_stopRequested.load(std::memory_order_acquire);
+            });
+            full.swap(m_full);
+            look = std::exchange(m_runWoken, false);
         }
+        for (WaveBuffer* buffer : full) {
+            filled(*buffer);  // normally queued again
+        }
+        std::lock_guard guard(m_buffersMutex);
+        look = look || std::exchange(m_dataWaiting, false);
     }
-    m_queue.clear();
-    m_filled = nullptr;
+    // The device's reset: every buffer comes back with what it holds, in order.
+    std::deque<WaveBuffer*> rest;
+    {
+        std::lock_guard guard(m_buffersMutex);
+        rest.swap(m_full);
+        if (ok) {
+            rest.insert(rest.end(), m_queue.begin(), m_queue.end());
+        }
+        m_queue.clear();
+    }
+    for (WaveBuffer* buffer : rest) {
+        filled(*buffer);
+    }
     return ok;
 }
 
 void WaveInput::stop() {
-    m_stopRequested.store(true, std::memory_order_release);
+    {
+        std::lock_guard guard(m_buffersMutex);
+        m_stopRequested.store(true, std::memory_order_release);
+    }
+    m_buffersChanged.notify_all();
     std::lock_guard guard(m_connectedMutex);
     if (m_connected) {
         PulseConnection::Lock lock(m_connection);
@@ -206,7 +248,12 @@ void WaveInput::close() {
         m_connected = false;
     }
     m_connection.close();
+    std::lock_guard guard(m_buffersMutex);
     m_queue.clear();
+    m_full.clear();
+    m_pieceOffset = 0;
+    m_dataWaiting = false;
+    m_runWoken = false;
 }
 
 }  // namespace ambrin

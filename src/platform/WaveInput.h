@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -24,10 +25,10 @@ struct WaveBuffer {
 // The sound card's input, through the PulseAudio client library (served by PulseAudio or
 // PipeWire): a record stream on the default source, signed 16-bit little-endian mono.
 //
-// Everything but stop() runs on one thread, the one that calls run(): the device fills the
-// queued buffers in order, whole, from whatever pieces the server delivers (a hole the server
-// reports becomes silence, so time is kept), and hands each full buffer back on that thread.
-// The connection's own thread only wakes run() when data or a state change arrives.
+// The device fills the queued buffers in order, whole, from whatever pieces the server delivers
+// (a hole the server reports becomes silence, so time is kept), on the connection's own thread
+// as the pieces arrive, and hands each full buffer back on the thread that calls run(), which
+// it wakes once a buffer. Everything else but stop() runs on that thread too.
 class WaveInput {
   public:
     WaveInput() = default;
@@ -52,25 +53,27 @@ class WaveInput {
     // Disconnects and frees the stream and the connection. Safe to call twice.
     void close();
 
-    // Bytes the server delivered that no queued buffer could take (only while stopping).
-    std::uint64_t droppedBytes() const { return m_dropped; }
     const std::string& failure() const { return m_failure; }
 
   private:
     void readAvailable();
-    void take(const std::uint8_t* data, std::size_t bytes);
+    std::size_t take(const std::uint8_t* data, std::size_t bytes);
+    void wakeRun();
 
     PulseConnection m_connection{"Ambrin+"};
     std::mutex m_connectedMutex;  // guards m_connected
     bool m_connected = false;     // m_connection may be locked by stop()
     pa_stream* m_stream = nullptr;
     std::atomic<bool> m_stopRequested{false};
-    std::deque<WaveBuffer*> m_queue;  // run thread only
-    // What run() waits for: the bytes that fill the front buffer. The server's smaller
-    // deliveries in between do not wake it (read on the connection's thread).
-    std::atomic<std::size_t> m_wakeBytes{1};
-    const std::function<void(WaveBuffer&)>* m_filled = nullptr;
-    std::uint64_t m_dropped = 0;
+    // Taken inside the connection's lock (never the other way round).
+    std::mutex m_buffersMutex;
+    std::condition_variable m_buffersChanged;  // run() waits on it
+    std::deque<WaveBuffer*> m_queue;           // buffers to fill, the front one filling
+    std::deque<WaveBuffer*> m_full;            // filled, waiting for run() to hand them back
+    std::size_t m_pieceOffset = 0;             // bytes of the peeked piece already taken
+    bool m_dataWaiting = false;                // the stream holds data no buffer could take
+    bool m_runWoken = false;  // run() should look at the stream (a state change, a failure)
+    // Guarded by the connection's lock.
     bool m_failed = false;
     std::string m_failure;
 };

@@ -1,5 +1,6 @@
 #include "platform/WorkerThread.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -85,6 +86,14 @@ bool WorkerThread::setPriority(int nice) {
         return true;
     }
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
+}
+
+void nameThisThread(const char* name) {
+    char shortName[16] = {};
+    for (std::size_t i = 0; i + 1 < sizeof shortName && name[i] != '\0'; ++i) {
+        shortName[i] = name[i];
+    }
+    ::pthread_setname_np(::pthread_self(), shortName);
 }
 
 }  // namespace ambrin

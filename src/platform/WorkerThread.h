@@ -43,4 +43,7 @@ class WorkerThread {
     std::atomic<long> m_tid{0};
 };
 
+// Names the calling thread as tools (top -H, /proc, debuggers) show it; up to 15 bytes kept.
+void nameThisThread(const char* name);
+
 }  // namespace ambrin

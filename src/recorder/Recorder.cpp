@@ -208,6 +208,7 @@ CaptureError Recorder::openDevice(bool initial) {
 }
 
 void Recorder::captureLoop() {
+    nameThisThread("capture");
     const CaptureError result = openDevice(true);
     {
         std::lock_guard lock(m_openMutex);
