@@ -7,6 +7,7 @@
 
 #include "core/AppContext.h"
 #include "core/EngineEvent.h"
+#include "platform/WorkerThread.h"
 
 namespace ambrin {
 
@@ -85,6 +86,7 @@ void CallerIdReceiver::offer(const std::uint8_t* data, std::size_t bytes, std::u
 }
 
 void CallerIdReceiver::run() {
+    nameThisThread("caller-id");
     CallerIdListener listeners[3];
     adsi_rx_state_t** const receivers[3] = {&m_bell, &m_v23, &m_dtmfId};
     const int standards[3] = {ADSI_STANDARD_CLASS, ADSI_STANDARD_CLIP, ADSI_STANDARD_CLIP_DTMF};
@@ -139,17 +141,25 @@ void CallerIdReceiver::decode(const Slot& slot) {
     }
     std::int16_t samples[kSlotBytes / 2];
     const int count = static_cast<int>(slot.bytes / 2);
+    bool quiet = true;
     for (int i = 0; i < count; ++i) {
         samples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(
             slot.data[2 * i] | (static_cast<unsigned>(slot.data[2 * i + 1]) << 8)));
+        quiet = quiet && samples[i] <= kQuietPeak && samples[i] >= -kQuietPeak;
     }
-    for (adsi_rx_state_t* receiver : {m_bell, m_v23, m_dtmfId}) {
-        if (receiver != nullptr) {
-            adsi_rx(receiver, samples, count);
+    if (!quiet) {
+        m_lastSoundAt = m_now;
+    }
+    // An idle line costs the demodulators nothing.
+    if (!quiet || m_now <= m_lastSoundAt + kQuietBeforeIdle) {
+        for (adsi_rx_state_t* receiver : {m_bell, m_v23, m_dtmfId}) {
+            if (receiver != nullptr) {
+                adsi_rx(receiver, samples, count);
+            }
         }
-    }
-    if (m_dtmf != nullptr) {
-        dtmf_rx(m_dtmf, samples, count);
+        if (m_dtmf != nullptr) {
+            dtmf_rx(m_dtmf, samples, count);
+        }
     }
     if (!m_digits.empty() && m_now > m_lastDigitAt + kDigitGap) {
         digitsEnded();

@@ -36,6 +36,11 @@ class CallerIdReceiver : public CaptureTap {
     static constexpr std::uint64_t kDigitGap = 3 * kBytesPerSecond;
     static constexpr std::size_t kSlots = 32;  // 8 s of audio
     static constexpr std::size_t kSlotBytes = 4096;
+    // A buffer whose every sample stays within this is quiet: far below what any of the
+    // receivers can hear (about -51 dBm0). After 2 s of quiet line they are left idle until
+    // the line brings sound again; what they were in the middle of has ended by then.
+    static constexpr int kQuietPeak = 64;
+    static constexpr std::uint64_t kQuietBeforeIdle = 2 * kBytesPerSecond;
 
     // Tells its numbers to the context's event sink (when there is one).
     explicit CallerIdReceiver(AppContext& context);
@@ -109,6 +114,7 @@ class CallerIdReceiver : public CaptureTap {
     std::string m_digits;  // a run of DTMF digits in progress
     std::uint64_t m_digitsStart = 0;
     std::uint64_t m_lastDigitAt = 0;
+    std::uint64_t m_lastSoundAt = 0;  // capture clock of the last buffer that was not quiet
 
     std::thread m_worker;  // last: starts when everything above exists
 };
