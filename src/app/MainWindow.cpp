@@ -45,6 +45,10 @@ constexpr const char* kUpdateParameter = "/update";
 // The capture hands over a new level block every 256 ms; a tick a little shorter than that
 // never misses one, and a shorter tick would only wake the program to find the same block.
 constexpr int kLevelPeriodMs = 250;
+// A line that has stayed the same for two seconds (a silent adapter) is looked at once a
+// second; its first change brings the quarter-second tick back.
+constexpr int kQuietLevelPeriodMs = 1000;
+constexpr int kTicksBeforeQuiet = 8;
 // How long the start waits for the display to put the new window on screen.
 constexpr int kFirstPaintPatienceMs = 500;
 constexpr int kWindowStatusInside = 1;
@@ -939,8 +943,15 @@ void MainWindow::feedLevelMeter() {
     if (level.byteCount == m_lastLevel.byteCount &&
         std::equal(level.samples.begin(), level.samples.begin() + level.sampleCount(),
                    m_lastLevel.samples.begin())) {
+        if (++m_unchangedLevelTicks == kTicksBeforeQuiet) {
+            m_levelTimer.setInterval(kQuietLevelPeriodMs);
+        }
         return;
     }
+    if (m_unchangedLevelTicks >= kTicksBeforeQuiet) {
+        m_levelTimer.setInterval(kLevelPeriodMs);
+    }
+    m_unchangedLevelTicks = 0;
     m_lastLevel = level;
     m_window->setLevelData(control::kLevelMeter, level.samples.data(), level.sampleCount());
 }
@@ -954,6 +965,7 @@ void MainWindow::updateLevelTimer() {
     if (!seen) {
         m_levelTimer.stop();
     } else if (!m_levelTimer.isActive()) {
+        m_unchangedLevelTicks = 0;
         m_levelTimer.start(kLevelPeriodMs);
         feedLevelMeter();
     }

@@ -160,7 +160,8 @@ class MainWindow : public QObject, public MainWindowInterface, public SkinWindow
     QTimer m_levelTimer;
     QPointer<QMenu> m_menu;  // the right-button menu while it is open
     LevelBlock::Snapshot m_lastLevel;
-    int m_levelStyle = 0;  // "LevelMeter": 0 plain, 1 mirrored, 2 off
+    int m_unchangedLevelTicks = 0;  // level-timer ticks that found the block shown already
+    int m_levelStyle = 0;           // "LevelMeter": 0 plain, 1 mirrored, 2 off
 
     // Set on the event thread when the quit broadcast arrives: the window's own close that
     // follows is the program ending, not a request to quit.
