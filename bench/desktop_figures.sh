@@ -4,7 +4,8 @@
 #   resident memory of the shown program, and its peak under /usr/bin/time -v;
 #   CPU of the shown program idling for IDLE seconds;
 #   CPU while it records a call with the window and the information window open.
-# Runs on a private sound server whose line the demo line generator feeds.
+# Runs on a private sound server whose line the demo line generator feeds, in periods of
+# 256 ms as a sound card delivers at the latency the program asks for.
 # Usage: xvfb-run -a -s "-screen 0 1024x768x24" bench/desktop_figures.sh [BUILD] [N] [IDLE]
 set -euo pipefail
 echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -50,7 +51,9 @@ set_dword() {  # name value: one value of the settings file
 now() { date +%s%N; }
 shown() { xdotool search --onlyvisible --pid "$1" --name '^Ambrin\+$' >/dev/null 2>&1; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-ticks_per_second=$(getconf CLK_TCK)
+# Time on a CPU in nanoseconds, summed over the program's threads: exact, where the ticks of
+# /proc/PID/stat are sampled at 100 Hz and so a rough guide below a few dozen.
+cpu_ns() { cat "/proc/$1/task/"*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%d", n}'; }
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 
 # A first run creates the settings and the database; the volume wizard is then switched off.
@@ -97,10 +100,12 @@ until pid=$(pgrep -P "$timer") && shown "$pid"; do sleep 0.05; done
 sleep 3
 echo "resident memory of the shown program: $(awk '/VmRSS/ {print $2, $3}' "/proc/$pid/status")"
 before=$(cpu_ticks "$pid")
+before_ns=$(cpu_ns "$pid")
 sleep "$idle"
+after_ns=$(cpu_ns "$pid")
 after=$(cpu_ticks "$pid")
-echo "CPU idling for $idle s: $(awk -v t=$((after - before)) -v hz="$ticks_per_second" -v s="$idle" \
-  'BEGIN {printf "%.3f %% of a core (%d ticks)", 100 * t / hz / s, t}')"
+echo "CPU idling for $idle s: $(awk -v n=$((after_ns - before_ns)) -v s="$idle" \
+  'BEGIN {printf "%.3f %% of a core (%.1f ms on a CPU)", n / 1e7 / s, n / 1e6}') ($((after - before)) ticks)"
 
 # A call: the line generator's first call comes after 5 s; the information window opens.
 kill "$generator"; wait "$generator" 2>/dev/null || true
@@ -110,11 +115,11 @@ until grep -q "event 27 recording" "$work/time.out"; do sleep 0.1; done
 sleep 1
 xdotool search --onlyvisible --pid "$pid" --name 'Recording Information' >/dev/null \
   || echo "(the information window is not shown)"
-before=$(cpu_ticks "$pid")
+before_ns=$(cpu_ns "$pid")
 sleep 6
-after=$(cpu_ticks "$pid")
-echo "CPU while recording with the information window open (6 s): $(awk -v t=$((after - before)) \
-  -v hz="$ticks_per_second" 'BEGIN {printf "%.2f %% of a core", 100 * t / hz / 6}')"
+after_ns=$(cpu_ns "$pid")
+echo "CPU while recording with the information window open (6 s): $(awk \
+  -v n=$((after_ns - before_ns)) 'BEGIN {printf "%.2f %% of a core", n / 1e7 / 6}')"
 echo "resident memory while recording: $(awk '/VmRSS/ {print $2, $3}' "/proc/$pid/status")"
 
 kill -TERM "$pid"

@@ -38,13 +38,13 @@ bool AudioLine::write(const signals::Samples& samples, bool paced) {
     return available() && writeLine(m_fifo, samples, paced);
 }
 
-bool writeLine(int fd, const signals::Samples& samples, bool paced) {
+bool writeLine(int fd, const signals::Samples& samples, bool paced, std::size_t chunkBytes) {
     const auto bytes = signals::toBytes(samples);
-    constexpr std::size_t kChunk = 1600;  // 50 ms
     const auto start = std::chrono::steady_clock::now();
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const std::size_t now = paced ? std::min(kChunk, bytes.size() - done) : bytes.size() - done;
+        const std::size_t now =
+            paced ? std::min(chunkBytes, bytes.size() - done) : bytes.size() - done;
         const ssize_t put = ::write(fd, bytes.data() + done, now);
         if (put < 0) {
             if (errno == EINTR) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ class AudioLine {
     int m_fifo = -1;
 };
 
-// Writes samples into a FIFO, paced to real time when asked (16000 bytes a second).
-bool writeLine(int fd, const signals::Samples& samples, bool paced);
+// Writes samples into a FIFO, paced to real time when asked (16000 bytes a second) in pieces
+// of `chunkBytes`: 50 ms by default, so the tests hear what they write at once.
+bool writeLine(int fd, const signals::Samples& samples, bool paced, std::size_t chunkBytes = 1600);
 
 }  // namespace ambrin::test

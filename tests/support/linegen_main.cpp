@@ -14,6 +14,32 @@
 #include "support/AudioLine.h"
 #include "support/Signals.h"
 
+namespace {
+
+// A sound card delivers its input in whole periods of the latency the program asks for:
+// 256 ms, one capture buffer. The demo line does the same, so the program wakes as it would
+// there; what does not fill a period waits for the next piece of the line.
+constexpr std::size_t kPeriodSamples = 2048;
+
+class PeriodWriter {
+  public:
+    explicit PeriodWriter(int fd) : m_fd(fd) {}
+
+    bool write(const ambrin::signals::Samples& samples) {
+        ambrin::signals::append(m_pending, samples);
+        const std::size_t whole = m_pending.size() / kPeriodSamples * kPeriodSamples;
+        const ambrin::signals::Samples now(m_pending.begin(), m_pending.begin() + whole);
+        m_pending.erase(m_pending.begin(), m_pending.begin() + whole);
+        return ambrin::test::writeLine(m_fd, now, true, kPeriodSamples * 2);
+    }
+
+  private:
+    int m_fd;
+    ambrin::signals::Samples m_pending;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s FIFO [PERIOD_SECONDS]\n", argv[0]);
@@ -25,20 +51,21 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 1;
     }
+    PeriodWriter line(fd);
     if (period <= 0) {
-        while (ambrin::test::writeLine(fd, ambrin::signals::silence(1.0), true)) {
+        while (line.write(ambrin::signals::silence(1.0))) {
         }
         return 0;
     }
     for (std::uint32_t call = 1;; ++call) {
         const double length = 8.0 + (call * 7) % 13;  // 8 to 20 s
         const double pause = period > length ? period - length : 5.0;
-        if (!ambrin::test::writeLine(fd, ambrin::signals::silence(pause), true)) {
+        if (!line.write(ambrin::signals::silence(pause))) {
             return 0;
         }
         std::printf("demo line: a call of %.0f s begins\n", length);
         std::fflush(stdout);
-        if (!ambrin::test::writeLine(fd, ambrin::signals::speechLike(length, call), true)) {
+        if (!line.write(ambrin::signals::speechLike(length, call))) {
             return 0;
         }
     }
