@@ -68,6 +68,40 @@ std::string LeadingCharacters(std::string_view text, size_t count) {
     return std::string(text.substr(0, pos));
 }
 
+bool isWellFormedUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = lead < 0xC2   ? 0
+                              : lead < 0xE0 ? 2
+                              : lead < 0xF0 ? 3
+                              : lead < 0xF5 ? 4
+                                            : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        // The second byte's range rules out the overlong forms, the surrogates and what lies
+        // past U+10FFFF; the others are plain continuation bytes.
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (second < low || second > high) {
+            return false;
+        }
+        for (size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
 size_t characterCount(std::string_view text) {
     size_t count = 0;
     for (size_t pos = 0; pos < text.size(); pos += characterLength(text, pos)) {

@@ -23,6 +23,10 @@ std::string_view takeLine(std::string_view& text);
 // never split. Invalid bytes count as one character each.
 std::string LeadingCharacters(std::string_view text, size_t count);
 
+// Whether `text` is well-formed UTF-8: no overlong forms, surrogates or code points past
+// U+10FFFF, no sequence cut short. A zero byte is a character like any other.
+bool isWellFormedUtf8(std::string_view text);
+
 // Number of UTF-8 characters in `text` (invalid bytes count as one each).
 size_t characterCount(std::string_view text);
 

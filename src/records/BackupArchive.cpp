@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/TextHelpers.h"
 #include "platform/UniqueFd.h"
 
 namespace ambrin {
@@ -104,32 +105,10 @@ zip_int64_t readFileSource(void* state, void* data, zip_uint64_t length, zip_sou
     }
 }
 
-bool validUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
-                                   : (lead >> 4) == 0xE  ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 // Names written by the Windows program are in its code page (Korean); kept as they are when
 // they cannot be read so.
 std::string readableName(std::string raw) {
-    if (validUtf8(raw)) {
+    if (isWellFormedUtf8(raw)) {
         return raw;
     }
     iconv_t converter = ::iconv_open("UTF-8", "CP949");

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/TextHelpers.h"
+
 namespace ambrin {
 
 namespace {
@@ -225,27 +227,7 @@ std::vector<std::string> characters(const std::string& text) {
 // inside a value as on its own (it stops at a zero, and folds a malformed sequence into the
 // bytes after it).
 bool wellFormed(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead == 0     ? 0
-                                   : lead < 0x80 ? 1
-                                   : lead < 0xC2 ? 0
-                                   : lead < 0xE0 ? 2
-                                   : lead < 0xF0 ? 3
-                                   : lead < 0xF5 ? 4
-                                                 : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
+    return text.find('\0') == std::string::npos && isWellFormedUtf8(text);
 }
 
 // The index is there with its triggers, and no record lies past its last entry: records

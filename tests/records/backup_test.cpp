@@ -295,11 +295,14 @@ archive('20120804', '..\\outside\\backslash')
     EXPECT_EQ(readFile(databaseFile()), live);
 }
 
-TEST_F(BackupTest, RestoresAnArchiveOfTheWindowsProgramWithBackslashNames) {
-    // `zip` keeps a backslash in a file name as it is, as the Windows program wrote them.
+TEST_F(BackupTest, RestoresAnArchiveOfTheWindowsProgramWithBackslashAndKoreanNames) {
+    // `zip` keeps a backslash in a file name as it is, as the Windows program wrote them, and
+    // the name's bytes: Korean in the Windows code page. "\xC1\xA1" there is a syllable that
+    // a lax UTF-8 check takes for a (forbidden, overlong) two-byte sequence.
     const std::string made = env.path("made");
     ::mkdir(made.c_str(), 0755);
     writeFile(made + "/20120731\\Kim@20120731153012.ogg", "recording");
+    writeFile(made + "/20120731\\\xC1\xA1@20120731160000.ogg", "second");
     ASSERT_TRUE(copyFile(databaseFile(), made + "/Ambrin.od2", 0644));
     ASSERT_TRUE(database().DeleteCallRecord("20120731153012"));
     ::mkdir(places.backupFolder.c_str(), 0755);
@@ -310,6 +313,7 @@ TEST_F(BackupTest, RestoresAnArchiveOfTheWindowsProgramWithBackslashNames) {
         std::string::npos);
     ASSERT_EQ(restore(), BackupResult::Done);
     EXPECT_EQ(readFile(recording("20120731/Kim@20120731153012.ogg")), "recording");
+    EXPECT_EQ(readFile(recording("20120731/\uC810@20120731160000.ogg")), "second");
     CallRecord found;
     EXPECT_TRUE(database().FindCallRecord("20120731153012", found));
 }

@@ -10,7 +10,7 @@ source "$(dirname "$0")/../../support/libfuzzer.sh"
 fuzz_prepare backup_entries "$1" "$2"
 seconds=${3:-30}
 
-fuzz_objects records/BackupArchive
+fuzz_objects records/BackupArchive platform/TextHelpers
 "$cxx" "${flags[@]}" -fsanitize=fuzzer "$root/tests/records/fuzz/backup_entries_fuzz.cpp" \
     "$work"/obj/*.o -lzip -o "$work/backup_entries_fuzz"
 
