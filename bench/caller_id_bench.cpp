@@ -27,6 +27,13 @@ std::vector<std::uint8_t> lineBuffer() {
     return bytes;
 }
 
+// Until the worker has decoded (or dropped) every buffer offered so far.
+void waitForWorker(const ambrin::CallerIdReceiver& receiver, std::uint64_t offered) {
+    while (receiver.decoded() + receiver.dropped() < offered) {
+        std::this_thread::yield();
+    }
+}
+
 void BM_CaptureHandOverWithDecoderRunning(benchmark::State& state) {
     ambrin::AppContext context;
     ambrin::CallerIdReceiver receiver(context);
@@ -40,9 +47,7 @@ void BM_CaptureHandOverWithDecoderRunning(benchmark::State& state) {
         state.PauseTiming();
         // The line brings a buffer every 256 ms; the worker has long finished the last one
         // by then. Waiting here keeps the measurement to the hand-over itself.
-        while (receiver.decoded() + receiver.dropped() < offered) {
-            std::this_thread::yield();
-        }
+        waitForWorker(receiver, offered);
         state.ResumeTiming();
     }
     state.counters["percent_of_buffer"] =
@@ -63,9 +68,7 @@ void BM_DecoderThroughput(benchmark::State& state) {
         clock += buffer.size();
         receiver.offer(buffer.data(), buffer.size(), clock, true);
         ++offered;
-        while (receiver.decoded() + receiver.dropped() < offered) {
-            std::this_thread::yield();
-        }
+        waitForWorker(receiver, offered);
     }
 }
 BENCHMARK(BM_DecoderThroughput)->Iterations(2000)->UseRealTime();
