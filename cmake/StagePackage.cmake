@@ -6,7 +6,7 @@ file(REMOVE_RECURSE ${ROOT})
 set(opt ${ROOT}/opt/ambrin)
 set(share ${ROOT}/usr/share)
 file(MAKE_DIRECTORY ${opt}/_eng ${ROOT}/usr/bin ${share}/applications ${share}/doc/ambrin
-     ${share}/lintian/overrides ${share}/icons/hicolor/scalable/apps)
+     ${share}/lintian/overrides ${share}/icons/hicolor/scalable/apps ${share}/man/man1)
 
 foreach(program ${PROGRAM} ${WIZARD} ${LAUNCHER})
     file(COPY ${program} DESTINATION ${opt})
@@ -39,6 +39,8 @@ file(WRITE ${ROOT}/changelog.Debian "${changelog}")
 execute_process(COMMAND gzip -n -9 -c ${ROOT}/changelog.Debian
                 OUTPUT_FILE ${share}/doc/ambrin/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${ROOT}/changelog.Debian)
+execute_process(COMMAND gzip -n -9 -c ${SOURCE}/resources/debian/ambrin.1
+                OUTPUT_FILE ${share}/man/man1/ambrin.1.gz COMMAND_ERROR_IS_FATAL ANY)
 file(COPY_FILE ${SOURCE}/resources/debian/lintian-overrides ${share}/lintian/overrides/ambrin)
 # Folders 0755, files as set above, whatever the umask of the build.
 execute_process(COMMAND find ${ROOT} -type d -exec chmod 0755 {} +)

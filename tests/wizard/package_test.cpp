@@ -36,7 +36,8 @@ TEST_F(PackageTest, HoldsTheProgramsTheLauncherTheEntryAndTheIcons) {
           "./opt/ambrin/ambrin.vsk", "./opt/ambrin/AMBRIN.pdf", "./opt/ambrin/_eng/AMBRIN.pdf",
           "./usr/bin/ambrin -> /opt/ambrin/ambrin", "./usr/share/applications/ambrin.desktop",
           "./usr/share/icons/hicolor/scalable/apps/ambrin.svg",
-          "./usr/share/icons/hicolor/48x48/apps/ambrin.png", "./usr/share/doc/ambrin/copyright"}) {
+          "./usr/share/icons/hicolor/48x48/apps/ambrin.png", "./usr/share/doc/ambrin/copyright",
+          "./usr/share/man/man1/ambrin.1.gz"}) {
         EXPECT_NE(contents.find(path), std::string::npos) << path << "\n" << contents;
     }
     const std::string fields = test::runCommand("dpkg-deb --field '" + deb + "'");
