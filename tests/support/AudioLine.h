@@ -35,7 +35,7 @@ class AudioLine {
 };
 
 // Writes samples into a FIFO, paced to real time when asked (16000 bytes a second) in pieces
-// of `chunkBytes`: 50 ms by default, so the tests hear what they write at once.
+// of `chunkBytes`: 100 ms by default, so the tests hear what they write at once.
 bool writeLine(int fd, const signals::Samples& samples, bool paced, std::size_t chunkBytes = 1600);
 
 }  // namespace ambrin::test
