@@ -37,10 +37,6 @@ bool WaveInput::open(std::uint32_t sampleRate, std::string* error) {
         setError(error, why);
         return false;
     }
-    {
-        std::lock_guard guard(m_connectedMutex);
-        m_connected = true;
-    }
     PulseConnection::Lock lock(m_connection);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, sampleRate, 1};
     m_stream = pa_stream_new(m_connection.context(), "Telephone line", &spec, nullptr);
@@ -159,7 +155,8 @@ void WaveInput::readAvailable() {
             m_pieceOffset += take(from != nullptr ? from + m_pieceOffset : nullptr,
                                   bytes - std::min(m_pieceOffset, bytes));
             if (m_pieceOffset < bytes) {
-                continue;  // the buffers are full: the rest waits for one
+                m_dataWaiting = true;  // the buffers are full: the rest waits for one
+                break;
             }
             pa_stream_drop(m_stream);
             m_pieceOffset = 0;
@@ -231,21 +228,12 @@ void WaveInput::stop() {
         m_stopRequested.store(true, std::memory_order_release);
     }
     m_buffersChanged.notify_all();
-    std::lock_guard guard(m_connectedMutex);
-    if (m_connected) {
-        PulseConnection::Lock lock(m_connection);
-        m_connection.signal();
-    }
 }
 
 void WaveInput::close() {
     if (m_connection.isOpen()) {
         PulseConnection::Lock lock(m_connection);
         PulseConnection::releaseStream(m_stream);
-    }
-    {
-        std::lock_guard guard(m_connectedMutex);
-        m_connected = false;
     }
     m_connection.close();
     std::lock_guard guard(m_buffersMutex);

@@ -61,8 +61,6 @@ class WaveInput {
     void wakeRun();
 
     PulseConnection m_connection{"Ambrin+"};
-    std::mutex m_connectedMutex;  // guards m_connected
-    bool m_connected = false;     // m_connection may be locked by stop()
     pa_stream* m_stream = nullptr;
     std::atomic<bool> m_stopRequested{false};
     // Taken inside the connection's lock (never the other way round).

@@ -171,26 +171,17 @@ inline int threadCount() {
 
 // Threads of this process once those that are ending have gone: a joined thread can still
 // be listed for a moment while the kernel finishes it (long enough to see on a loaded
-// machine). A thread that outlives its owner stays, and the count with it. Without an
-// expected count, waits until the count holds for 50 ms.
-inline int threadCountSettled(int expected = -1) {
-    if (expected < 0) {
-        int count = threadCount();
-        for (int i = 0; i < 100; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            const int now = threadCount();
-            if (now == count) {
-                break;
-            }
-            count = now;
-        }
-        return count;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+// machine), so the count is taken when it has held for 50 ms. A thread that outlives its
+// owner stays, and the count with it.
+inline int settledThreadCount() {
     int count = threadCount();
-    while (count != expected && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        count = threadCount();
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int now = threadCount();
+        if (now == count) {
+            break;
+        }
+        count = now;
     }
     return count;
 }

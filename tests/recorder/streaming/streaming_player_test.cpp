@@ -26,15 +26,14 @@ class StreamingPlayerTest : public test::EnvironmentTest {
         ASSERT_TRUE(test::useAudioServer(env)) << "the private sound server is not running";
         env.setVariable("AMBRIN_UI_LANG", "1033");
         std::thread([] {}).join();  // a sanitizer starts its own thread with the first one
-        threadsBefore = test::threadCountSettled();
+        threadsBefore = test::settledThreadCount();
         player = std::make_unique<StreamingPlayer>(sink);
     }
 
     void TearDown() override {
         test::finishWithin(
             10s, [this] { player.reset(); }, "tearing the player down");
-        EXPECT_EQ(test::threadCountSettled(threadsBefore), threadsBefore)
-            << "a thread outlived the player";
+        EXPECT_EQ(test::settledThreadCount(), threadsBefore) << "a thread outlived the player";
     }
 
     std::string ogg(double seconds) { return test::makeOgg(env, "call", seconds); }
