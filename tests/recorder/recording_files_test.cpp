@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "app/EngineController.h"
@@ -134,6 +135,23 @@ class RecordingFilesTest : public test::EnvironmentTest {
             std::this_thread::sleep_for(2ms);
         }
         ASSERT_GE(recorder->capturedBytes(), target);
+    }
+
+    // What a refused start leaves to look at: the name it chose, whether that file exists,
+    // what the recording folder holds, and the events so far.
+    std::string startRefusal() {
+        std::string text = "file " + recorder->fileName();
+        std::error_code error;
+        text += std::filesystem::exists(recorder->fileName(), error) ? " (exists)" : " (absent)";
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(env.path("calls"), error)) {
+            text += "\n  " + entry.path().string();
+        }
+        text += "\nevents:";
+        for (const EventCode code : log.codes()) {
+            text += " " + std::to_string(static_cast<int>(code));
+        }
+        return text;
     }
 
     std::vector<std::string> messages() {
@@ -284,7 +302,7 @@ TEST_F(RecordingFilesTest, TwoStartsInOneSecondShareANameAndTheFirstFileIsKept) 
     // Retry until both starts fall in the same wall-clock second.
     for (int attempt = 0; attempt < 5; ++attempt) {
         const auto second = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-        ASSERT_TRUE(recorder->startRecording());
+        ASSERT_TRUE(recorder->startRecording()) << startRefusal();
         const std::string first = recorder->fileName();
         const std::uint64_t before = recorder->capturedBytes();
         ASSERT_TRUE(line.write(signals::tone(300, 0.6, 9000)));
